@@ -1,0 +1,55 @@
+// The program-wide flags and values, in one object passed by reference to whoever needs
+// them. No globals: the headless program, the window and each test own their own state.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace vfs {
+
+struct ProgramState {
+    // Run phases and guards.
+    bool SyncInProgress = false;
+    bool CopyInProgress = false;
+    int32_t QueuedTaskCount = 0;
+    int32_t LastSyncTime = -1;  // ms since local midnight of the last run start; -1 none
+    bool BackupPathIsValid = false;
+
+    // Copy service.
+    int32_t CopyCancelRequested = 0;  // set to 1 only by CancelCopy, never reset
+    std::string CopySourceFolder;
+    std::string CopyDestFolder;
+    std::string CopyFileName;
+
+    // Session and life cycle.
+    std::string SessionSuffix;   // "" or "2".."9"
+    std::string SettingsFolder;  // the program's folder with a trailing separator
+    bool SyncAndExit = false;
+    bool StartupSyncPending = false;
+    bool ExitRequested = false;
+    bool PromptOpen = false;
+    bool FileChooserOpen = false;
+    bool MinimizedToTray = false;
+
+    // Settings variables.
+    int32_t AppPriority = 5;
+    int16_t Abnormal = 0;
+    bool FirstRun = false;
+    int16_t MaxAudioPaths = 30;
+    int32_t SyncCycle = 300000;
+    bool AutoStart = false;
+    bool AutoSync = false;
+    bool StartMinimized = false;
+    int32_t SleepTimeCopy = 3;
+    int32_t SleepTimeSync = 6;
+    int32_t MaxCompletedTasks = 500;
+    bool ExtendedFolders = false;
+    bool BackupType = true;  // true: folder type specific, false: source directory specific
+    int32_t FileDateTolerance = 8;  // seconds
+
+    // Outcome of the runs so far, for the headless program's exit status: a task failed,
+    // or an enabled, configured pair was unreachable or stopped because one side was empty.
+    bool RunHadFailure = false;
+};
+
+}  // namespace vfs

@@ -1,0 +1,135 @@
+#include "form/form_model.h"
+
+#include <string>
+
+namespace vfs {
+
+namespace {
+
+template <typename T, std::size_t N>
+void NameArray(std::array<T, N>& controls, const char* name, const ChangeNotifier* notifier) {
+    for (std::size_t i = 0; i < N; ++i) {
+        controls[i] = T(std::string(name) + "(" + std::to_string(i) + ")", notifier);
+    }
+}
+
+}  // namespace
+
+FormModel::FormModel() {
+    NameArray(cmdPage, "cmdPage", &notifier);
+    NameArray(btnBrowse, "btnBrowse", &notifier);
+    NameArray(imgPathLink, "imgPathLink", &notifier);
+    NameArray(imgLineLink, "imgLineLink", &notifier);
+    NameArray(optDirectoryBackups, "optDirectoryBackups", &notifier);
+
+    // Design-time state of the window.
+    frmMain.SetCaption("Determining Session...");
+    frmUserPrompt.SetVisible(false);
+    cmdPage[0].SetCaption("Path Settings");
+    cmdPage[1].SetCaption("Program Settings");
+    cmdPage[2].SetCaption("Activity Log");
+    cmdPage[3].SetCaption("Controls");
+    cmdPage[3].SetVisible(false);
+    cmdRun.SetToolTip("Sync Files Now");
+    picIconBox.SetVisible(false);
+    btnAutoSync.SetToolTip("Enable/Disable Auto-Sync");
+    frmSettings.SetVisible(false);
+    frmLog.SetVisible(false);
+    frmControls.SetVisible(false);
+    lblPbOverall.SetCaption("Total Function Progress");
+    lblPbOverall.SetVisible(false);
+    lblPbTask.SetCaption("Task Progress");
+    lblPbTask.SetVisible(false);
+    lblTime.SetCaption("12:00:00");
+    lblNextSyncTitle.SetCaption("Next Sync Time");
+    lblNextSyncTitle.SetVisible(false);
+    lblNextSync.SetCaption("12:00:00");
+    lblNextSync.SetVisible(false);
+    lblStatus.SetCaption("Status - Loading...");
+
+    lblProgramLogs.SetCaption("Program Logs");
+    lblTextFiles.SetCaption("Text Files");
+    lblVideoFiles.SetCaption("Video Files");
+    lblTriggerSets.SetCaption("Trigger Sets");
+    lblHotkeySets.SetCaption("Hotkey Sets");
+    lblSerialSets.SetCaption("Serial Sets");
+    lblSchedSets.SetCaption("Sched. Events Sets");
+    lblAudioFilePaths.SetCaption("Audio File Paths");
+    btnBrowse[14].SetToolTip("Select Remote Directory for the highlighted Local Audio File Path");
+    btnBrowse[14].SetEnabled(false);
+    btnBrowse[15].SetToolTip("Add new Local Audio File Path");
+    btnDeleteAudioPath.SetEnabled(false);
+    cmdLoadPaths.SetCaption("Reload Paths from Varnel");
+    txtSession.SetText("0");
+    txtSession.SetVisible(false);
+    cmdValPaths.SetCaption("Validate Paths");
+    cmdValPaths.SetVisible(false);
+
+    frmBackupOptions.SetCaption("Replaced/Deleted File Backup Settings");
+    chkEnableFileBackup.SetCaption(
+        "Create a Backup Copy of Files Before Overwriting or Deleting Them");
+    for (int i = 1; i <= 5; ++i) cboNumFileBackups.AddItem(std::to_string(i));
+    lblBackupCopies.SetCaption("Copy to the Following Backup Directory:");
+    optDirectoryBackups[0].SetCaption("Folder Type Specific Backups");
+    optDirectoryBackups[1].SetCaption("Source Directory Specific Backups");
+    chkAutoSync.SetCaption("Synchronize Folders Every");
+    for (const char* item : {"High (Most CPU & Disk Usage)", "Med/High (Above Avg. CPU & Disk Usage)",
+                             "Medium (Average CPU & Disk Usage)",
+                             "Med/Low (Below Avg. CPU & Disk Usage)",
+                             "Low (Least CPU & Disk Usage)"}) {
+        cboSyncSpeed.AddItem(item);
+    }
+    chkAutoStart.SetCaption("Automatically Synchronize When Application Starts");
+    chkStartMinimized.SetCaption("Start Application Window in Minimized State");
+    chkExtendedPaths.SetCaption("Include Extended Varnel Folders (Text, Video, and Serial Sets)");
+    lblResult.SetCaption("Application Priority Not Verified");
+    lblVersion.SetCaption("Version ?.?.?");
+    btnTotalSpace.SetCaption("Total");
+    btnFreeSpace.SetCaption("Free");
+    txtSpace.SetVisible(false);
+    txtSleepTimeSync.SetText("7");
+    txtSleepTimeSync.SetVisible(false);
+    txtSleepTimeCopy.SetText("3");
+    txtSleepTimeCopy.SetVisible(false);
+
+    lblTasksToDo.SetCaption("File Copy/Replace/Delete Tasks To Do");
+    lblCompletedTasks.SetCaption("Completed Tasks");
+    chkAutoScroll.SetCaption("Auto-Scroll");
+    btnClearList.SetCaption("Clear List");
+    for (int i = 1; i <= 10; ++i) cboMaxLogItems.AddItem(std::to_string(500 * i));
+    cmdTestLoad.SetCaption("Test Load");
+    cmdTestLoad.SetVisible(false);
+}
+
+TextBox& FormModel::LocalPathBox(int category) {
+    static_assert(kCategoryCount == 7);
+    switch (category) {
+        case 0: return txtLPLog;
+        case 1: return txtLText;
+        case 2: return txtLVideo;
+        case 3: return txtLTrigger;
+        case 4: return txtLHotkey;
+        case 5: return txtLSerial;
+        default: return txtLSched;
+    }
+}
+
+TextBox& FormModel::RemotePathBox(int category) {
+    switch (category) {
+        case 0: return txtRPLog;
+        case 1: return txtRText;
+        case 2: return txtRVideo;
+        case 3: return txtRTrigger;
+        case 4: return txtRHotkey;
+        case 5: return txtRSerial;
+        default: return txtRSched;
+    }
+}
+
+void FormModel::SetFocus(const std::string& controlName) {
+    if (focus_ == controlName) return;
+    focus_ = controlName;
+    notifier.Notify("focus");
+}
+
+}  // namespace vfs

@@ -1,0 +1,297 @@
+#include "platform/file_system.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <limits.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <strings.h>
+
+namespace vfs::platform {
+
+namespace {
+
+bool StatPath(const std::string& path, struct stat& st) {
+    return !path.empty() && ::stat(path.c_str(), &st) == 0;
+}
+
+bool HasWriteBit(const struct stat& st) { return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0; }
+
+char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool MatchFrom(const char* n, const char* p) {
+    // Iterative wildcard match with backtracking on the last '*'.
+    const char* star = nullptr;
+    const char* resume = nullptr;
+    while (*n) {
+        if (*p == '*') {
+            star = p++;
+            resume = n;
+        } else if (*p == '?' || (*p && Lower(*p) == Lower(*n))) {
+            ++p;
+            ++n;
+        } else if (star) {
+            p = star + 1;
+            n = ++resume;
+        } else {
+            return false;
+        }
+    }
+    while (*p == '*') ++p;
+    return *p == '\0';
+}
+
+std::vector<std::string> SplitPatterns(const std::string& patterns) {
+    std::vector<std::string> out;
+    std::size_t start = 0;
+    while (start <= patterns.size()) {
+        std::size_t end = patterns.find(';', start);
+        if (end == std::string::npos) end = patterns.size();
+        std::string p = patterns.substr(start, end - start);
+        p.erase(0, p.find_first_not_of(' '));
+        p.erase(p.find_last_not_of(' ') + 1);
+        if (!p.empty()) out.push_back(p);
+        start = end + 1;
+    }
+    if (out.empty()) out.push_back("*.*");
+    return out;
+}
+
+bool LessIgnoringCase(const std::string& a, const std::string& b) {
+    int c = ::strcasecmp(a.c_str(), b.c_str());
+    return c != 0 ? c < 0 : a < b;
+}
+
+}  // namespace
+
+bool IsDirectory(const std::string& path) {
+    struct stat st{};
+    return StatPath(path, st) && S_ISDIR(st.st_mode);
+}
+
+bool FindFirstFile(const std::string& path) {
+    if (path.empty()) return false;
+    std::size_t slash = path.find_last_of('/');
+    std::string last = slash == std::string::npos ? path : path.substr(slash + 1);
+    if (last.find_first_of("*?") == std::string::npos) {
+        struct stat st{};
+        return ::lstat(path.c_str(), &st) == 0;
+    }
+    std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+    auto entries = ListAllEntries(folder);
+    if (!entries) return false;
+    return std::any_of(entries->begin(), entries->end(), [&](const std::string& e) {
+        return e != "." && e != ".." && MatchesPattern(e, last);
+    });
+}
+
+bool CreateDirectory(const std::string& path) {
+    return !path.empty() && ::mkdir(path.c_str(), 0777) == 0;
+}
+
+bool RemoveDirectory(const std::string& path) { return !path.empty() && ::rmdir(path.c_str()) == 0; }
+
+bool DeleteFile(const std::string& path) {
+    struct stat st{};
+    if (path.empty() || ::lstat(path.c_str(), &st) != 0) return false;
+    if (S_ISDIR(st.st_mode)) return false;
+    if (S_ISREG(st.st_mode) && !HasWriteBit(st)) return false;
+    return ::unlink(path.c_str()) == 0;
+}
+
+bool RenameNoReplace(const std::string& from, const std::string& to) {
+    if (from.empty() || to.empty()) return false;
+#ifdef SYS_renameat2
+    long rc = ::syscall(SYS_renameat2, AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), 1u /*NOREPLACE*/);
+    if (rc == 0) return true;
+    if (errno != EINVAL && errno != ENOSYS) return false;
+#endif
+    // File systems without the no-replace flag: test, then rename.
+    struct stat st{};
+    if (::lstat(to.c_str(), &st) == 0) return false;
+    return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+bool IsReadOnly(const std::string& path) {
+    struct stat st{};
+    return StatPath(path, st) && !HasWriteBit(st);
+}
+
+int64_t WritableFileSize(const std::string& path) {
+    struct stat st{};
+    if (!StatPath(path, st) || !S_ISREG(st.st_mode) || !HasWriteBit(st)) return -1;
+    int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0) return -1;
+    struct stat fst{};
+    int64_t size = ::fstat(fd, &fst) == 0 ? static_cast<int64_t>(fst.st_size) : -1;
+    ::close(fd);
+    return size;
+}
+
+int64_t FileSize(const std::string& path) {
+    struct stat st{};
+    if (!StatPath(path, st) || !S_ISREG(st.st_mode)) return -1;
+    return static_cast<int64_t>(st.st_size);
+}
+
+std::optional<LocalDateTime> ModifiedTime(const std::string& path) {
+    struct stat st{};
+    if (!StatPath(path, st)) return std::nullopt;
+    return EpochToLocal(static_cast<int64_t>(st.st_mtim.tv_sec));
+}
+
+bool SetModifiedTime(const std::string& path, const LocalDateTime& when) {
+    struct stat st{};
+    if (!StatPath(path, st) || !HasWriteBit(st)) return false;
+    auto secs = LocalToEpoch(when);
+    if (!secs) return false;
+    timespec times[2];
+    times[0].tv_sec = 0;
+    times[0].tv_nsec = UTIME_OMIT;
+    times[1].tv_sec = static_cast<time_t>(*secs);
+    times[1].tv_nsec = 0;
+    return ::utimensat(AT_FDCWD, path.c_str(), times, 0) == 0;
+}
+
+std::optional<DiskSpace> QueryDiskSpace(const std::string& path) {
+    struct statvfs vfs{};
+    if (path.empty() || ::statvfs(path.c_str(), &vfs) != 0) return std::nullopt;
+    DiskSpace space;
+    space.availableToUser = static_cast<uint64_t>(vfs.f_bavail) * vfs.f_frsize;
+    space.total = static_cast<uint64_t>(vfs.f_blocks) * vfs.f_frsize;
+    return space;
+}
+
+std::optional<std::string> ReadWholeFile(const std::string& path) {
+    int fd = path.empty() ? -1 : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;
+    std::string content;
+    char buf[65536];
+    for (;;) {
+        ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            ::close(fd);
+            return std::nullopt;
+        }
+        if (n == 0) break;
+        content.append(buf, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    return content;
+}
+
+namespace {
+
+bool WriteAll(int fd, const char* data, std::size_t size) {
+    while (size > 0) {
+        ssize_t n = ::write(fd, data, size);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        data += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+}  // namespace
+
+bool WriteFileAtomic(const std::string& path, const std::string& content) {
+    if (path.empty() || IsReadOnly(path) || IsDirectory(path)) return false;
+    std::size_t slash = path.find_last_of('/');
+    std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+    std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+    // A hidden temporary name, so folder listings never pick it up.
+    std::string tmpl = folder + "." + base + ".vfs-XXXXXX";
+    std::vector<char> name(tmpl.begin(), tmpl.end());
+    name.push_back('\0');
+    int fd = ::mkstemp(name.data());
+    if (fd < 0) return false;
+    bool ok = WriteAll(fd, content.data(), content.size()) && ::fsync(fd) == 0;
+    ok = (::fchmod(fd, 0666 & ~[] {
+              mode_t m = ::umask(0);
+              ::umask(m);
+              return m;
+          }()) == 0) && ok;
+    ok = (::close(fd) == 0) && ok;
+    if (ok && ::rename(name.data(), path.c_str()) == 0) return true;
+    ::unlink(name.data());
+    return false;
+}
+
+bool AppendToFile(const std::string& path, const std::string& content) {
+    if (path.empty() || IsReadOnly(path)) return false;
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+    if (fd < 0) return false;
+    bool ok = WriteAll(fd, content.data(), content.size());
+    return (::close(fd) == 0) && ok;
+}
+
+bool MatchesPattern(const std::string& name, const std::string& pattern) {
+    if (pattern == "*.*" || pattern == "*") return true;
+    return MatchFrom(name.c_str(), pattern.c_str());
+}
+
+std::optional<std::vector<std::string>> ListFolder(const std::string& folder,
+                                                    const std::string& patterns) {
+    if (folder.empty()) return std::nullopt;
+    int dirfd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirfd < 0) return std::nullopt;
+    DIR* dir = ::fdopendir(dirfd);
+    if (!dir) {
+        ::close(dirfd);
+        return std::nullopt;
+    }
+    const std::vector<std::string> wanted = SplitPatterns(patterns);
+    std::vector<std::string> names;
+    while (dirent* e = ::readdir(dir)) {
+        if (e->d_name[0] == '.') continue;  // hidden, and "." / ".."
+        std::string name = e->d_name;
+        if (std::none_of(wanted.begin(), wanted.end(),
+                         [&](const std::string& p) { return MatchesPattern(name, p); })) {
+            continue;
+        }
+        struct stat st{};
+        if (e->d_type != DT_UNKNOWN && e->d_type != DT_REG) continue;
+        if (e->d_type == DT_UNKNOWN &&
+            (::fstatat(dirfd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode))) {
+            continue;
+        }
+        names.push_back(std::move(name));
+    }
+    ::closedir(dir);
+    std::sort(names.begin(), names.end(), LessIgnoringCase);
+    return names;
+}
+
+std::optional<std::vector<std::string>> ListAllEntries(const std::string& folder) {
+    DIR* dir = folder.empty() ? nullptr : ::opendir(folder.c_str());
+    if (!dir) return std::nullopt;
+    std::vector<std::string> names;
+    while (dirent* e = ::readdir(dir)) {
+        if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0) continue;
+        names.emplace_back(e->d_name);
+    }
+    ::closedir(dir);
+    return names;
+}
+
+std::string ExecutableFolder() {
+    char buf[PATH_MAX];
+    ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
+    if (n <= 0) return {};
+    std::string path(buf, static_cast<std::size_t>(n));
+    std::size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash == 0 ? 1 : slash);
+}
+
+}  // namespace vfs::platform

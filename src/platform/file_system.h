@@ -1,0 +1,77 @@
+// File services of the operating system, as the engine needs them. Every call answers a
+// neutral value on failure (false, -1, nothing); none throws.
+//
+// A file whose mode has no write bit stands for a read-only file: it cannot be opened for
+// writing, deleted or overwritten through these services, also when running as root.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/clock.h"
+
+namespace vfs::platform {
+
+inline constexpr char kSeparator = '/';
+
+// True when the path names a directory (symlinks to directories count).
+bool IsDirectory(const std::string& path);
+
+// True when a find-first-file search on the text finds an entry: an existing file, folder
+// or other entry; '*' and '?' in the last component are matched against that folder.
+bool FindFirstFile(const std::string& path);
+
+bool CreateDirectory(const std::string& path);
+// Removes an empty directory.
+bool RemoveDirectory(const std::string& path);
+// Deletes a file; refuses folders and read-only files.
+bool DeleteFile(const std::string& path);
+// Renames; refuses when the target exists.
+bool RenameNoReplace(const std::string& from, const std::string& to);
+
+bool IsReadOnly(const std::string& path);
+// Size of a file that can be opened for writing (it is not modified); -1 otherwise.
+int64_t WritableFileSize(const std::string& path);
+// Size of any regular file; -1 when it cannot be read.
+int64_t FileSize(const std::string& path);
+
+// Last-modified time in local time, whole seconds.
+std::optional<LocalDateTime> ModifiedTime(const std::string& path);
+// Writes only the last-modified time; fails for missing or read-only files and for
+// values that are not a valid date.
+bool SetModifiedTime(const std::string& path, const LocalDateTime& when);
+
+struct DiskSpace {
+    uint64_t availableToUser = 0;
+    uint64_t total = 0;
+};
+std::optional<DiskSpace> QueryDiskSpace(const std::string& path);
+
+std::optional<std::string> ReadWholeFile(const std::string& path);
+// Writes a whole file through a temporary file in the same folder, flushed to disk and
+// renamed over the target, so the target holds the old content or the new, never half.
+// Refuses to replace a read-only target.
+bool WriteFileAtomic(const std::string& path, const std::string& content);
+// Appends to a file, creating it when missing.
+bool AppendToFile(const std::string& path, const std::string& content);
+
+// Case-insensitive wildcard match of a name against one pattern ('*', '?'; "*.*" matches
+// every name, as the listing services of the automation system's platform do).
+bool MatchesPattern(const std::string& name, const std::string& pattern);
+
+// The regular files of one folder (not recursive) whose names match any of the
+// ';'-separated patterns, case-insensitively; hidden names (leading '.'), folders, symlinks
+// and special files are left out. Sorted ascending without regard to case. Nothing when
+// the folder cannot be read.
+std::optional<std::vector<std::string>> ListFolder(const std::string& folder,
+                                                    const std::string& patterns);
+
+// Names of every entry of a folder (files and folders, hidden ones too), unsorted.
+std::optional<std::vector<std::string>> ListAllEntries(const std::string& folder);
+
+// Folder holding the running executable.
+std::string ExecutableFolder();
+
+}  // namespace vfs::platform
