@@ -1,0 +1,88 @@
+#include "engine/activity_log.h"
+
+#include <cstdio>
+
+#include "engine/file_helpers.h"
+#include "platform/file_system.h"
+
+namespace vfs {
+
+namespace {
+
+std::string TwoDigits(int v) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%02d", v);
+    return buf;
+}
+
+std::string CollapseDoubledSeparators(std::string path) {
+    std::string doubled(2, kSep);
+    for (std::size_t pos; (pos = path.find(doubled)) != std::string::npos;) path.erase(pos, 1);
+    return path;
+}
+
+void TrimAndScroll(Context& ctx) {
+    ListBox& list = ctx.form.lstCompletedTasks;
+    if (static_cast<long>(list.ListCount()) > ctx.state.MaxCompletedTasks) list.RemoveFirst();
+    if (ctx.form.chkAutoScroll.Checked() && list.ListCount() >= 16) {
+        list.SetTopIndex(static_cast<int>(list.ListCount()) - 15);
+    }
+}
+
+}  // namespace
+
+std::string FormatClock(const LocalDateTime& t) {
+    return TwoDigits(t.hour) + ":" + TwoDigits(t.minute) + ":" + TwoDigits(t.second);
+}
+
+std::string TimeStamp(const Context& ctx) { return FormatClock(ctx.ports.now()); }
+
+std::string FormatLogDate(const LocalDateTime& t) {
+    return TwoDigits(t.month) + TwoDigits(t.day) + std::to_string(t.year);
+}
+
+std::string TaskLogFolder(const Context& ctx) {
+    return CollapseDoubledSeparators(ctx.ports.programFolder + kSep + "VarnelFileSync Logs" +
+                                     kSep);
+}
+
+void AddCompletedLine(Context& ctx, const std::string& text) {
+    ctx.form.lstCompletedTasks.AddItem(text);
+    TrimAndScroll(ctx);
+    ctx.ports.completedLineAdded(text);
+}
+
+void WriteTaskLog(Context& ctx, const std::string& text) {
+    const std::string folder = TaskLogFolder(ctx);
+    if (!FolderExists(folder)) platform::CreateDirectory(folder);
+    // The day is taken now, so a run over midnight goes on in the next day's file.
+    const std::string file = folder + "Task_Log_" + FormatLogDate(ctx.ports.now()) + ".txt";
+    platform::AppendToFile(file, text + "\r\n");
+}
+
+void LogLine(Context& ctx, const std::string& text) {
+    if (ctx.form.chkLogToFile.Checked()) WriteTaskLog(ctx, text);
+    AddCompletedLine(ctx, text);
+}
+
+void LogToFileOnly(Context& ctx, const std::string& text) {
+    if (ctx.form.chkLogToFile.Checked()) WriteTaskLog(ctx, text);
+    TrimAndScroll(ctx);
+}
+
+void ShowPrompt(Context& ctx, const std::string& message, const std::string& title) {
+    if (ctx.state.PromptOpen) ClosePrompt(ctx);
+    ctx.form.frmUserPrompt.SetCaption(title);
+    ctx.form.lblMessage.SetCaption(message);
+    ctx.form.frmUserPrompt.SetVisible(true);
+    ctx.state.PromptOpen = true;
+    ctx.state.MinimizedToTray = false;
+    ctx.ports.promptShown(title, message);
+}
+
+void ClosePrompt(Context& ctx) {
+    ctx.form.frmUserPrompt.SetVisible(false);
+    ctx.state.PromptOpen = false;
+}
+
+}  // namespace vfs

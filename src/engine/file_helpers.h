@@ -1,0 +1,65 @@
+// File records and the small file-system helpers every engine routine calls. None of them
+// raises an error: each answers a neutral value (false, 0, -1, empty text) on failure.
+//
+// The pure path helpers take a path style. Windows style uses '\' and knows drive colons
+// ("C:\", "C:x"); POSIX style applies the same rules with '/' and no drive colon, and is
+// what the program uses on Linux.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/context.h"
+#include "platform/clock.h"
+
+namespace vfs {
+
+enum class PathStyle { Windows, Posix };
+inline constexpr PathStyle kNativeStyle = PathStyle::Posix;
+inline constexpr char kSep = '/';  // the native separator
+
+constexpr char SeparatorOf(PathStyle style) { return style == PathStyle::Windows ? '\\' : '/'; }
+
+// One listed file.
+struct FileEntry {
+    std::string FileName;  // name only; empty marks an entry that could not be read
+    LocalDateTime fileDate;
+    int64_t fileSize = 0;  // 64-bit, so files of 2 GB and more are carried exactly
+    bool onOtherSide = false;
+};
+
+// Path helpers.
+std::string GetFolderPart(const std::string& path, PathStyle style = kNativeStyle);
+std::string GetFileNamePart(const std::string& path, PathStyle style = kNativeStyle);
+// The components a folder path is split into (trimmed, at most 100, the last keeps the rest).
+std::vector<std::string> SplitFolderPath(const std::string& path, PathStyle style = kNativeStyle);
+// The prefixes MakeFolderPath creates, top down, each with a trailing separator.
+std::vector<std::string> FolderPathPrefixes(const std::string& path,
+                                            PathStyle style = kNativeStyle);
+// The text the disk helpers query: a text that looks like a file path ('.' four characters
+// from the end, no trailing separator) becomes its folder part; a network path gets a
+// trailing separator.
+std::string SpaceQueryPath(const std::string& path, PathStyle style = kNativeStyle);
+// Appends the separator when the text does not end with one (empty stays empty).
+std::string WithTrailingSeparator(const std::string& path);
+
+// Disk and file helpers (native paths).
+bool FolderExists(const std::string& path);
+bool FileExists(const std::string& path);
+bool MakeFolderPath(const std::string& path);
+int64_t GetFileSizeBytes(const std::string& path);
+bool SetFileDate(const std::string& path, const LocalDateTime& when);
+double GetFreeSpace(const std::string& path);
+double GetTotalSpace(const std::string& path);
+
+// Byte count as text: "1023 Bytes", "1.5 KB", "1024.0 KB", with the given decimal separator.
+std::string FormatByteSize(double bytes, char decimalSeparator);
+// Same, with the user's decimal separator.
+std::string FormatByteSize(double bytes);
+
+// Settings-page buttons.
+void btnFreeSpace_Click(Context& ctx);
+void btnTotalSpace_Click(Context& ctx);
+
+}  // namespace vfs

@@ -1,0 +1,43 @@
+// Previous-sync state files: per folder category, the names the pair held on both sides
+// after the last completed sync (".dat", committed) and the names written by the scan of
+// the current run (".tmp", pending). One name per line, CR LF.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "engine/context.h"
+#include "engine/file_helpers.h"
+
+namespace vfs {
+
+// programFolder + "/VarnelFileSyncSettings" + SessionSuffix, doubled separators collapsed.
+std::string StateFolder(const Context& ctx);
+// Category name with every blank, '/', '?' and '\' replaced by '_'.
+std::string StateBaseName(const std::string& category);
+// Every category name whose state the all-category routines treat, in table order:
+// the seven fixed categories, then "Audio Folder 1" .. "Audio Folder <MaxAudioPaths>".
+std::vector<std::string> AllStateCategories(const Context& ctx);
+
+// Read-back rules applied to a state file's whole text.
+std::vector<std::string> ParseStateText(const std::string& text);
+
+bool LoadStateFile(const Context& ctx, const std::string& category,
+                   std::vector<std::string>& names, bool pending);
+void SaveStateFile(const Context& ctx, const std::string& category,
+                   const std::vector<std::string>& names, bool pending);
+void DeleteStateFiles(const Context& ctx, const std::string& category);
+void DeleteAllStateFiles(const Context& ctx, bool pending);
+void CommitStateFiles(const Context& ctx);
+void RemoveFromPendingStates(const Context& ctx, const std::string& fileName);
+
+// The diagnostic record form: fields separated by the character with code 1.
+struct StateRecord {
+    std::string FileName;
+    std::string dateText;
+    std::string sizeText;
+    std::string onOtherSideText;
+};
+std::vector<StateRecord> ParseRecordText(const std::string& text);
+
+}  // namespace vfs

@@ -1,0 +1,41 @@
+// The task line: the text of one queued Copy, Replace or Delete, built by the scan and
+// parsed by the task execution. Both live here so they are tested against each other.
+//
+//   Copy    "<category>", "<folder>/<name>", "<folder>/<name>"
+//   Replace "<category>", "<source>", "<destination>"
+//   Delete  "<category>", "<file>"
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "engine/context.h"
+#include "engine/file_helpers.h"
+
+namespace vfs {
+
+enum TaskKind : int { kTaskDelete = 0, kTaskCopy = 1, kTaskReplace = 2 };
+
+// The line for one task; an empty text for any other kind. Folders get a trailing
+// separator when they have none.
+std::string BuildTaskLine(int kind, const std::string& category, const std::string& fileName,
+                          const std::string& firstFolder, const std::string& secondFolder);
+
+// Appends the task line to lstTasksToDo and counts the call in QueuedTaskCount (also for a
+// kind that appends nothing).
+void QueueTask(Context& ctx, int kind, const std::string& category, const FileEntry& entry,
+               const std::string& firstFolder, const std::string& secondFolder);
+
+struct ParsedTask {
+    int16_t TaskMode = -1;  // Delete 0, Copy 1, Replace 2, anything else -1
+    bool separatorFound = false;  // false: the line has no `", "` and the task fails at once
+    std::string category;
+    std::string firstPath;
+    std::string secondPath;  // empty for a delete line
+    int32_t TaskStep = 1;    // the parse step reached
+    std::string remainder;   // the text still held by the parser when it stopped
+};
+
+ParsedTask ParseTaskLine(const std::string& line);
+
+}  // namespace vfs
