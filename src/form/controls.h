@@ -134,10 +134,14 @@ public:
     void SetTag(const std::string& t) { Set(tag_, t); }
     const std::string& PictureId() const { return picture_; }
     void SetPictureId(const std::string& p) { Set(picture_, p); }
+    // Layout value in twips, for indicators that the core moves.
+    int Top() const { return top_; }
+    void SetTop(int t) { Set(top_, t); }
 
 private:
     std::string tag_;
     std::string picture_;
+    int top_ = 0;
 };
 
 // List box or combo box. Head removal and tail appends are cheap (deque).
@@ -165,12 +169,16 @@ public:
     void SetTopIndex(int i) { Set(topIndex_, i); }
     // Text of the selected item, empty when none.
     std::string Text() const;
+    // Layout value in twips, for lists that the core moves.
+    int Top() const { return top_; }
+    void SetTop(int t) { Set(top_, t); }
 
 private:
     std::deque<std::string> items_;
     std::deque<long> data_;
     int listIndex_ = -1;
     int topIndex_ = 0;
+    int top_ = 0;
 };
 
 }  // namespace vfs

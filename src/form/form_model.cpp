@@ -1,5 +1,6 @@
 #include "form/form_model.h"
 
+#include <iterator>
 #include <string>
 
 namespace vfs {
@@ -73,6 +74,15 @@ FormModel::FormModel() {
     optDirectoryBackups[0].SetCaption("Folder Type Specific Backups");
     optDirectoryBackups[1].SetCaption("Source Directory Specific Backups");
     chkAutoSync.SetCaption("Synchronize Folders Every");
+    // The cycle values in minutes; each item carries its length in milliseconds. The
+    // one-row list counts down, the drop-down list counts up.
+    static constexpr int kCycleMinutes[] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 15, 20, 30, 45, 60};
+    for (auto it = std::rbegin(kCycleMinutes); it != std::rend(kCycleMinutes); ++it) {
+        lstSyncCycle.AddItem(std::to_string(*it), *it * 60000L);
+    }
+    for (int minutes : kCycleMinutes) {
+        cboSyncCycle.AddItem(std::to_string(minutes), minutes * 60000L);
+    }
     for (const char* item : {"High (Most CPU & Disk Usage)", "Med/High (Above Avg. CPU & Disk Usage)",
                              "Medium (Average CPU & Disk Usage)",
                              "Med/Low (Below Avg. CPU & Disk Usage)",
