@@ -1,0 +1,35 @@
+// Profile (INI) files: "[section]" headers and "key=value" lines. Section and key names are
+// compared without regard to case, values are trimmed and lose one pair of surrounding
+// quotes, and at most 511 characters of a value are read. Writing keeps every other line
+// (other sections, keys, comments) as it stands and replaces the file atomically, so an
+// interrupted write leaves the old file or the new one. CR LF and LF files are read; files
+// are written with CR LF.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+
+namespace vfs::platform {
+
+// The longest value a read delivers.
+inline constexpr std::size_t kMaxProfileValueLength = 511;
+
+// The value of a key in a profile text; nothing when the section or the key is missing.
+// With duplicate sections or keys the first one counts.
+std::optional<std::string> FindProfileValue(const std::string& text, const std::string& section,
+                                            const std::string& key);
+
+// The profile text with one key set: its first occurrence in the section is replaced in
+// place, a new key goes after the last entry of its section, a new section at the end.
+std::string SetProfileValue(const std::string& text, const std::string& section,
+                            const std::string& key, const std::string& value);
+
+// The same two operations on a file. A missing file reads as empty.
+std::optional<std::string> ReadProfileString(const std::string& file, const std::string& section,
+                                             const std::string& key);
+// False when the file could not be replaced; the old file then stays untouched.
+bool WriteProfileString(const std::string& file, const std::string& section, const std::string& key,
+                        const std::string& value);
+
+}  // namespace vfs::platform
