@@ -21,4 +21,7 @@ using CopyProgress = std::function<void(int64_t totalBytes, int64_t bytesTransfe
 bool CopyFileChunked(const std::string& source, const std::string& destination,
                      const CopyProgress& progress, const int32_t* cancelFlag);
 
+// Flushes a file's data and attributes to disk; false when it cannot be opened or flushed.
+bool FlushFileToDisk(const std::string& path);
+
 }  // namespace vfs::platform

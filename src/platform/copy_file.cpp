@@ -1,0 +1,149 @@
+#include "platform/copy_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <vector>
+
+namespace vfs::platform {
+
+namespace {
+
+// Permission bits only: set-id bits of a synced file are not carried to another machine.
+constexpr mode_t kModeBits = 0777;
+
+bool HasWriteBit(mode_t mode) {
+    return (mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0;
+}
+
+bool WriteAll(int fd, const char* data, std::size_t size) {
+    while (size > 0) {
+        ssize_t n = ::write(fd, data, size);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        data += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// The two file descriptors of one copy, closed on every way out.
+struct CopyFiles {
+    int in = -1;
+    int out = -1;
+    ~CopyFiles() {
+        if (in >= 0) ::close(in);
+        if (out >= 0) ::close(out);
+    }
+};
+
+// Moves one chunk from `in` to `out` at their current offsets: the bytes moved, 0 at the
+// end of the source, -1 on failure. Uses copy_file_range until the file systems refuse
+// it, then read/write for the rest of the file.
+class ChunkMover {
+  public:
+    int64_t Move(int in, int out) {
+        if (kernelCopy_) {
+            ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, kCopyChunkBytes, 0);
+            if (n >= 0) return n;
+            if (errno == EINTR) return Move(in, out);
+            if (!CanFallBack(errno)) return -1;
+            kernelCopy_ = false;
+        }
+        return ReadWrite(in, out);
+    }
+
+  private:
+    static bool CanFallBack(int err) {
+        return err == EXDEV || err == ENOSYS || err == EINVAL || err == EOPNOTSUPP ||
+               err == EPERM || err == ETXTBSY;
+    }
+
+    int64_t ReadWrite(int in, int out) {
+        if (buffer_.empty()) buffer_.resize(static_cast<std::size_t>(kCopyChunkBytes));
+        ssize_t n;
+        do {
+            n = ::read(in, buffer_.data(), buffer_.size());
+        } while (n < 0 && errno == EINTR);
+        if (n <= 0) return n;
+        return WriteAll(out, buffer_.data(), static_cast<std::size_t>(n)) ? n : -1;
+    }
+
+    bool kernelCopy_ = true;
+    std::vector<char> buffer_;
+};
+
+bool OpenSource(const std::string& source, CopyFiles& files, struct stat& st) {
+    files.in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
+    if (files.in < 0) return false;
+    return ::fstat(files.in, &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// A read-only destination is refused, as is anything that is not a regular file (a folder,
+// a FIFO that would block, a symlink that would write elsewhere).
+bool DestinationAcceptable(const std::string& destination) {
+    struct stat st {};
+    if (::lstat(destination.c_str(), &st) != 0) return errno == ENOENT;
+    return S_ISREG(st.st_mode) && HasWriteBit(st.st_mode);
+}
+
+bool OpenDestination(const std::string& destination, CopyFiles& files) {
+    files.out =
+        ::open(destination.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
+    return files.out >= 0;
+}
+
+bool CopyData(const CopyFiles& files, int64_t total, const CopyProgress& progress,
+              const int32_t* cancelFlag) {
+    ChunkMover mover;
+    int64_t transferred = 0;
+    for (;;) {
+        if (cancelFlag && *cancelFlag != 0) return false;
+        int64_t n = mover.Move(files.in, files.out);
+        if (n < 0) return false;
+        if (n == 0) return true;
+        transferred += n;
+        if (progress) progress(total, transferred);
+    }
+}
+
+// The time first, then the mode: a read-only mode set last cannot get in the way of
+// anything written before it.
+bool CarryOverAttributes(int out, const struct stat& source) {
+    timespec times[2];
+    times[0].tv_sec = 0;
+    times[0].tv_nsec = UTIME_OMIT;
+    times[1] = source.st_mtim;
+    if (::futimens(out, times) != 0) return false;
+    return ::fchmod(out, source.st_mode & kModeBits) == 0;
+}
+
+}  // namespace
+
+bool CopyFileChunked(const std::string& source, const std::string& destination,
+                     const CopyProgress& progress, const int32_t* cancelFlag) {
+    if (source.empty() || destination.empty()) return false;
+    CopyFiles files;
+    struct stat st {};
+    if (!OpenSource(source, files, st)) return false;
+    if (!DestinationAcceptable(destination) || !OpenDestination(destination, files)) return false;
+    bool ok = CopyData(files, static_cast<int64_t>(st.st_size), progress, cancelFlag) &&
+              CarryOverAttributes(files.out, st);
+    ok = (::close(files.out) == 0) && ok;
+    files.out = -1;
+    // What was written is incomplete or unconfirmed: it must not stand under any name.
+    if (!ok) ::unlink(destination.c_str());
+    return ok;
+}
+
+bool FlushFileToDisk(const std::string& path) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    bool ok = ::fsync(fd) == 0;
+    ::close(fd);
+    return ok;
+}
+
+}  // namespace vfs::platform
