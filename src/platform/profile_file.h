@@ -32,4 +32,21 @@ std::optional<std::string> ReadProfileString(const std::string& file, const std:
 bool WriteProfileString(const std::string& file, const std::string& section, const std::string& key,
                         const std::string& value);
 
+// Several keys of one file written with a single replacement of the file, so a save of many
+// keys is one atomic step.
+class ProfileFileEdit {
+  public:
+    // Reads the file as it is now; a missing file starts empty.
+    explicit ProfileFileEdit(std::string file);
+    void Set(const std::string& section, const std::string& key, const std::string& value);
+    // False when the file could not be replaced (or could not be read to begin with); the
+    // old file then stays untouched.
+    bool Commit() const;
+
+  private:
+    std::string file_;
+    std::string text_;
+    bool readable_ = true;
+};
+
 }  // namespace vfs::platform

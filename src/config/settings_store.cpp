@@ -1,0 +1,486 @@
+#include "config/settings_store.h"
+
+#include <array>
+#include <cctype>
+
+#include "config/pages.h"
+#include "config/path_grid.h"
+#include "config/reload_paths.h"
+#include "config/sync_settings.h"
+#include "engine/activity_log.h"
+#include "engine/backups.h"
+#include "engine/state_files.h"
+#include "platform/priority.h"
+#include "platform/profile_file.h"
+
+namespace vfs {
+
+namespace {
+
+constexpr const char* kProgramTitle = "VarnelFileSync";
+
+// The fixed folder boxes, in the order their keys are read and written.
+struct PathKey {
+    const char* key;
+    TextBox FormModel::*box;
+};
+constexpr std::array<PathKey, 14> kPathKeys = {{
+    {"LPLog", &FormModel::txtLPLog},
+    {"RPLog", &FormModel::txtRPLog},
+    {"LText", &FormModel::txtLText},
+    {"RText", &FormModel::txtRText},
+    {"LVideo", &FormModel::txtLVideo},
+    {"RVideo", &FormModel::txtRVideo},
+    {"LTrigger", &FormModel::txtLTrigger},
+    {"RTrigger", &FormModel::txtRTrigger},
+    {"LHotkey", &FormModel::txtLHotkey},
+    {"RHotkey", &FormModel::txtRHotkey},
+    {"LSerial", &FormModel::txtLSerial},
+    {"RSerial", &FormModel::txtRSerial},
+    {"LSched", &FormModel::txtLSched},
+    {"RSched", &FormModel::txtRSched},
+}};
+
+constexpr const char* kAbnormalTitle = "Varnel File Sync Was Not Properly Shut Down";
+constexpr const char* kAbnormalMessage =
+    "Varnel File Sync was not shut down properly the last time it was run.\r\n"
+    "A full update sync will be performed, meaning that all current files will be \r\n"
+    "updated between the local and remote directories.  Deletions will not be \r\n"
+    "retained and you will need to manually delete your desired files after the \r\n"
+    "file sync process has completed.";
+
+std::string TrimSpaces(const std::string& s) {
+    std::size_t first = s.find_first_not_of(' ');
+    if (first == std::string::npos) return {};
+    return s.substr(first, s.find_last_not_of(' ') - first + 1);
+}
+
+// Trimmed text, with TRUE and FALSE in any case turned into a flag.
+IniValue FromStoredText(const std::string& raw) {
+    std::string text = TrimSpaces(raw);
+    std::string upper = text;
+    for (char& c : upper)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (upper == "TRUE") return true;
+    if (upper == "FALSE") return false;
+    return text;
+}
+
+std::string WithSeparator(const std::string& folder) {
+    if (folder.empty() || folder.back() == '/') return folder;
+    return folder + '/';
+}
+
+void EnsureSettingsFolder(Context& ctx) {
+    if (ctx.state.SettingsFolder.empty()) ctx.state.SettingsFolder = ctx.ports.programFolder;
+    ctx.state.SettingsFolder = WithSeparator(ctx.state.SettingsFolder);
+}
+
+int16_t Clamp16(int16_t value, int16_t low, int16_t high) {
+    return value < low ? low : (value > high ? high : value);
+}
+
+// --- Normalisation of loaded numbers ---
+
+int32_t SnapSyncCycle(int32_t ms) {
+    static constexpr std::array<std::pair<int32_t, int32_t>, 13> kAbove = {{
+        {2700000, 3600000},
+        {1800000, 2700000},
+        {1200000, 1800000},
+        {900000, 1200000},
+        {600000, 900000},
+        {540000, 600000},
+        {480000, 540000},
+        {420000, 480000},
+        {360000, 420000},
+        {300000, 360000},
+        {240000, 300000},
+        {180000, 240000},
+        {120000, 180000},
+    }};
+    for (const auto& [above, cycle] : kAbove) {
+        if (ms > above) return cycle;
+    }
+    return ms <= 60000 ? 60000 : 120000;
+}
+
+int SpeedPositionFor(int32_t sleepTimeCopy) {
+    if (sleepTimeCopy <= 0) return 0;
+    if (sleepTimeCopy <= 3) return 1;
+    if (sleepTimeCopy <= 7) return 2;
+    if (sleepTimeCopy <= 25) return 3;
+    return 4;
+}
+
+// Position in the log-size list: 500, 1000, ... 5000; a value between two items goes up.
+int MaxLogItemsPosition(int32_t maxCompletedTasks) {
+    if (maxCompletedTasks <= 500) return 0;
+    if (maxCompletedTasks > 4500) return 9;
+    return (maxCompletedTasks + 499) / 500 - 1;
+}
+
+// --- LoadSettings, one function per step ---
+
+IniValue Setting(const Context& ctx, const char* key, const IniValue& defaultValue) {
+    return GetInit(ctx, "Settings", key, defaultValue);
+}
+
+void SetIndicator(Picture& indicator, bool on, const char* activePicture,
+                  const char* disabledPicture) {
+    indicator.SetTag(on ? kTagActive : kTagDisabled);
+    indicator.SetPictureId(on ? activePicture : disabledPicture);
+}
+
+// Assigns a loaded flag; text that is no flag leaves the variable as it was.
+void LoadFlag(const Context& ctx, const char* key, bool defaultValue, bool& variable) {
+    if (std::optional<bool> flag = Setting(ctx, key, defaultValue).ToFlag()) variable = *flag;
+}
+
+void LoadPriority(Context& ctx) {
+    ctx.state.AppPriority = ToInt32(Setting(ctx, "AppPriority", 5).Val());
+    SetAppPriority(ToInt16(ctx.state.AppPriority));
+}
+
+void LoadAbnormal(Context& ctx) {
+    if (auto n = GetInit(ctx, "Shutdown", "Abnormal", 0).ToNumber()) {
+        ctx.state.Abnormal = ToInt16(*n);
+    }
+    ctx.state.LastSyncTime = -1;
+}
+
+// The previous run ended without saving its settings: its state files cannot be trusted,
+// so the next sync treats every pair as new (copies only, no deletions).
+void HandleAbnormalShutdown(Context& ctx) {
+    if (ctx.state.Abnormal != 1) return;
+    ShowPrompt(ctx, kAbnormalMessage, kAbnormalTitle);
+    DeleteAllStateFiles(ctx, false);
+    DeleteAllStateFiles(ctx, true);
+}
+
+void LoadFirstRun(Context& ctx) {
+    LoadFlag(ctx, "FirstRun", true, ctx.state.FirstRun);
+    SaveInit(ctx, "Settings", "FirstRun", false);
+}
+
+void LoadFixedPaths(Context& ctx) {
+    for (const PathKey& path : kPathKeys) {
+        (ctx.form.*path.box).SetText(GetInit(ctx, "Paths", path.key, "").ToText());
+    }
+}
+
+void LoadMaxAudioPaths(Context& ctx) {
+    ctx.state.MaxAudioPaths = Clamp16(ToInt16(Setting(ctx, "MaxAudioPaths", 30).Val()), 1, 50);
+}
+
+void LoadCategorySwitches(Context& ctx) {
+    for (int n = 0; n < kCategoryCount; ++n) {
+        IniValue value = GetInit(ctx, "paths", "PathEnabled" + std::to_string(n), 1);
+        SetIndicator(ctx.form.imgPathLink[n], value.ToNumber() == 1.0, kPathLinkActive,
+                     kPathLinkDisabled);
+    }
+}
+
+void LoadAudioRow(Context& ctx, int i) {
+    const std::string row = std::to_string(i);
+    Picture& indicator = ctx.form.imgLineLink[i];
+    std::string local = GetInit(ctx, "Paths", "LAudioPath" + row, kNotSpecified).ToText();
+    if (local == kNotSpecified) {
+        indicator.SetVisible(false);
+        return;
+    }
+    ctx.form.lstLAudioPaths.AddItem(local);
+    ctx.form.lstRAudioPaths.AddItem(
+        GetInit(ctx, "Paths", "RAudioPath" + row, kNotSpecified).ToText());
+    if (auto on = GetInit(ctx, "Paths", "AudioPathEnabled" + row, 1).ToFlag()) {
+        SetIndicator(indicator, *on, kLineLinkActive, kLineLinkDisabled);
+    }
+    indicator.SetVisible(true);
+}
+
+void LoadAudioRows(Context& ctx) {
+    if (ctx.state.FirstRun) {
+        ReloadPaths(ctx, ToInt16(IniValue(ctx.state.SessionSuffix).Val()));
+        for (int i = 0; i < ctx.state.MaxAudioPaths; ++i)
+            ctx.form.imgLineLink[i].SetTag(kTagDisabled);
+        return;
+    }
+    for (int i = 0; i < ctx.state.MaxAudioPaths; ++i)
+        LoadAudioRow(ctx, i);
+}
+
+void LoadSyncCycle(Context& ctx) {
+    if (auto n = Setting(ctx, "SyncCycle", 300000).ToNumber()) ctx.state.SyncCycle = ToInt32(*n);
+    ctx.state.SyncCycle = SnapSyncCycle(ctx.state.SyncCycle);
+    SetSyncCycleLists(ctx, ctx.state.SyncCycle);
+}
+
+void LimitAudioRows(Context& ctx) {
+    if (static_cast<long>(ctx.form.lstLAudioPaths.ListCount()) >= ctx.state.MaxAudioPaths) {
+        ctx.form.btnBrowse[15].SetEnabled(false);
+    }
+}
+
+void LoadAutoStart(Context& ctx) {
+    LoadFlag(ctx, "AutoStart", false, ctx.state.AutoStart);
+    ctx.form.chkAutoStart.SetValue(ctx.state.AutoStart ? 1 : 0);
+}
+
+void LoadAutoSync(Context& ctx) {
+    LoadFlag(ctx, "AutoSync", false, ctx.state.AutoSync);
+    ShowAutoSyncState(ctx, ctx.state.AutoSync);
+}
+
+void LoadStartMinimized(Context& ctx) {
+    LoadFlag(ctx, "StartMinimized", false, ctx.state.StartMinimized);
+    ctx.form.chkStartMinimized.SetValue(ctx.state.StartMinimized ? 1 : 0);
+}
+
+void LoadEnableFileBackup(Context& ctx) {
+    if (auto on = Setting(ctx, "EnableFileBackup", false).ToFlag()) {
+        ctx.form.chkEnableFileBackup.SetValue(*on ? 1 : 0);
+    }
+}
+
+void LoadNumFileBackups(Context& ctx) {
+    int16_t position = ToInt16(ctx.form.cboNumFileBackups.ListIndex());
+    if (auto n = Setting(ctx, "NumFileBackups", 0).ToNumber()) position = ToInt16(*n);
+    position = Clamp16(position, 0, 4);
+    ctx.form.cboNumFileBackups.SetListIndex(position);
+    ctx.form.lblBackupCopies.SetCaption(position == 0
+                                            ? "Copy to the Following Backup Directory:"
+                                            : "Copies to the Following Backup Directory:");
+}
+
+void LoadBackupPath(Context& ctx) {
+    ctx.form.txtBackupDir.SetText(Setting(ctx, "FileBackupPath", "").ToText());
+}
+
+// The stored pauses only choose the speed position; the position's own pauses replace them.
+void LoadSyncSpeed(Context& ctx) {
+    if (auto n = Setting(ctx, "SleepTimeCopy", 3).ToNumber()) ctx.state.SleepTimeCopy = ToInt32(*n);
+    if (auto n = Setting(ctx, "SleepTimeSync", 6).ToNumber()) ctx.state.SleepTimeSync = ToInt32(*n);
+    ctx.form.cboSyncSpeed.SetListIndex(SpeedPositionFor(ctx.state.SleepTimeCopy));
+    cboSyncSpeed_Click(ctx);
+}
+
+void LoadMaxCompletedTasks(Context& ctx) {
+    int position = MaxLogItemsPosition(ToInt32(Setting(ctx, "MaxCompletedTasks", 500).Val()));
+    ctx.state.MaxCompletedTasks = 500 * (position + 1);
+    ctx.form.cboMaxLogItems.SetListIndex(position);
+}
+
+void LoadExtendedFolders(Context& ctx) {
+    LoadFlag(ctx, "ExtendedFolders", false, ctx.state.ExtendedFolders);
+    ApplyExtendedFolders(ctx, ctx.state.ExtendedFolders);
+    ctx.form.chkExtendedPaths.SetValue(ctx.state.ExtendedFolders ? 1 : 0);
+}
+
+void LoadBackupType(Context& ctx) {
+    LoadFlag(ctx, "BackupType", true, ctx.state.BackupType);
+    ApplyBackupType(ctx, ctx.state.BackupType);
+}
+
+void LoadFirstPage(Context& ctx) {
+    int16_t page = 0;
+    if (auto n = Setting(ctx, "PrevTabVisible", 0).ToNumber()) page = ToInt16(*n);
+    cmdPage_Click(ctx, Clamp16(page, 0, 3));
+}
+
+// A check box takes 0 (clear), 1 (ticked) or 2 (greyed); any other value leaves it.
+void LoadTickValue(const Context& ctx, const char* key, int defaultValue, CheckBox& box) {
+    std::optional<double> n = Setting(ctx, key, defaultValue).ToNumber();
+    if (n && ToInt16(*n) >= 0 && ToInt16(*n) <= 2) box.SetValue(ToInt16(*n));
+}
+
+void LoadLogOptions(Context& ctx) {
+    LoadTickValue(ctx, "AutoScroll", 1, ctx.form.chkAutoScroll);
+    LoadTickValue(ctx, "LogToFile", 0, ctx.form.chkLogToFile);
+}
+
+// --- SaveSettings, one function per step, all into one edit of the file ---
+
+class SettingsWriter {
+  public:
+    explicit SettingsWriter(const Context& ctx) : file_(SettingsFilePath(ctx)) {}
+    void Put(const char* section, const std::string& key, const IniValue& value) {
+        file_.Set(section, key, value.ToText());
+    }
+    void Commit() const { file_.Commit(); }
+
+  private:
+    platform::ProfileFileEdit file_;
+};
+
+bool TagIsOff(const Picture& indicator) {
+    return IniValue(indicator.Tag()).Val() == 0;
+}
+
+void SaveFixedPaths(const Context& ctx, SettingsWriter& out) {
+    for (const PathKey& path : kPathKeys)
+        out.Put("Paths", path.key, (ctx.form.*path.box).Text());
+}
+
+void SaveAudioRows(const Context& ctx, SettingsWriter& out) {
+    const ListBox& local = ctx.form.lstLAudioPaths;
+    const ListBox& remote = ctx.form.lstRAudioPaths;
+    const std::size_t rows = local.ListCount();
+    for (std::size_t i = 0; i < rows; ++i) {
+        out.Put("Paths", "LAudioPath" + std::to_string(i), local.Item(i));
+        out.Put("Paths", "RAudioPath" + std::to_string(i),
+                i < remote.ListCount() ? remote.Item(i) : std::string(kNotSpecified));
+    }
+    for (std::size_t i = rows; i < static_cast<std::size_t>(ctx.state.MaxAudioPaths); ++i) {
+        out.Put("Paths", "LAudioPath" + std::to_string(i), kNotSpecified);
+        out.Put("Paths", "RAudioPath" + std::to_string(i), kNotSpecified);
+    }
+}
+
+void SaveCategorySwitches(const Context& ctx, SettingsWriter& out) {
+    for (int n = 0; n < kCategoryCount; ++n) {
+        out.Put("paths", "PathEnabled" + std::to_string(n),
+                TagIsOff(ctx.form.imgPathLink[n]) ? 0 : 1);
+    }
+}
+
+void SaveAudioSwitches(const Context& ctx, SettingsWriter& out) {
+    const std::size_t rows = ctx.form.lstLAudioPaths.ListCount();
+    for (int i = 0; i < ctx.state.MaxAudioPaths; ++i) {
+        bool off = TagIsOff(ctx.form.imgLineLink[i]) || static_cast<std::size_t>(i) >= rows;
+        out.Put("Paths", "AudioPathEnabled" + std::to_string(i), off ? 0 : 1);
+    }
+}
+
+// Work still pending at shutdown leaves the marker set, so the next start distrusts the
+// state files of this run.
+void SaveShutdownMarker(const Context& ctx, SettingsWriter& out) {
+    bool pending = ctx.form.lstTasksToDo.ListCount() > 0 || ctx.state.CopyInProgress ||
+                   ctx.state.SyncInProgress;
+    out.Put("Shutdown", "Abnormal", pending ? 1 : 0);
+}
+
+void SaveStartOptions(const Context& ctx, SettingsWriter& out) {
+    out.Put("Settings", "AutoStart", ctx.form.chkAutoStart.Checked());
+    out.Put("Settings", "AutoSync", ctx.state.AutoSync);
+    out.Put("Settings", "StartMinimized", ctx.form.chkStartMinimized.Checked());
+    out.Put("Settings", "EnableFileBackup", ctx.form.chkEnableFileBackup.Checked());
+}
+
+void SaveBackupOptions(const Context& ctx, SettingsWriter& out) {
+    out.Put("Settings", "NumFileBackups", ctx.form.cboNumFileBackups.ListIndex());
+    out.Put("Settings", "FileBackupPath", ctx.form.txtBackupDir.Text());
+}
+
+void SaveVariables(const Context& ctx, SettingsWriter& out) {
+    out.Put("Settings", "SleepTimeCopy", ctx.state.SleepTimeCopy);
+    out.Put("Settings", "SleepTimeSync", ctx.state.SleepTimeSync);
+    out.Put("Settings", "AppPriority", ctx.state.AppPriority);
+    out.Put("Settings", "MaxCompletedTasks", ctx.state.MaxCompletedTasks);
+    out.Put("Settings", "ExtendedFolders", ctx.state.ExtendedFolders);
+    out.Put("Settings", "BackupType", ctx.state.BackupType);
+}
+
+// The page shown is the one whose page button is disabled.
+void SaveCurrentPage(const Context& ctx, SettingsWriter& out) {
+    int page = 3;
+    for (int i = 2; i >= 0; --i) {
+        if (!ctx.form.cmdPage[i].Enabled()) page = i;
+    }
+    out.Put("Settings", "PrevTabVisible", page);
+}
+
+void SaveLogOptions(const Context& ctx, SettingsWriter& out) {
+    out.Put("Settings", "AutoScroll", ctx.form.chkAutoScroll.Value());
+    out.Put("Settings", "LogToFile", ctx.form.chkLogToFile.Value());
+}
+
+}  // namespace
+
+std::string SettingsFilePath(const Context& ctx) {
+    const std::string& folder =
+        ctx.state.SettingsFolder.empty() ? ctx.ports.programFolder : ctx.state.SettingsFolder;
+    return WithSeparator(folder) + kProgramTitle + ctx.state.SessionSuffix + ".ini";
+}
+
+IniValue ReadIniString(const std::string& file, const std::string& section, const std::string& key,
+                       const IniValue& defaultValue) {
+    std::optional<std::string> value = platform::ReadProfileString(file, section, key);
+    return FromStoredText(value ? *value : defaultValue.ToText());
+}
+
+void WriteIniString(const std::string& file, const std::string& section, const std::string& key,
+                    const IniValue& value) {
+    platform::WriteProfileString(file, section, key, value.ToText());
+}
+
+IniValue GetInit(const Context& ctx, const std::string& section, const std::string& key,
+                 const IniValue& defaultValue) {
+    std::string text = TrimSpaces(ReadIniString(SettingsFilePath(ctx), section, key, "").ToText());
+    // Blank (or only control characters) counts as not set.
+    if (!(text > " ")) return defaultValue;
+    return FromStoredText(text);
+}
+
+void SaveInit(Context& ctx, const std::string& section, const std::string& key,
+              const IniValue& value) {
+    EnsureSettingsFolder(ctx);
+    WriteIniString(SettingsFilePath(ctx), section, key, value);
+}
+
+IniValue GetSpecifiedInit(Context& ctx, const std::string& appTitle, const std::string& section,
+                          const std::string& key, const IniValue& defaultValue) {
+    ctx.ports.debug("GetSpecifiedInit AppTitle:" + appTitle + ", Section:" + section +
+                    ", Key:" + key + ", Default:" + defaultValue.ToText());
+    std::optional<std::string> value;
+    if (ctx.ports.automationSettings != nullptr) {
+        value = ctx.ports.automationSettings->Read(appTitle, section, key);
+    }
+    return FromStoredText(value ? *value : defaultValue.ToText());
+}
+
+void LoadSettings(Context& ctx) {
+    LoadPriority(ctx);                         // 1
+    LoadAbnormal(ctx);                         // 2
+    HandleAbnormalShutdown(ctx);               // 3
+    SaveInit(ctx, "Shutdown", "Abnormal", 1);  // 4: cleared again by a normal shutdown
+    LoadFirstRun(ctx);                         // 5
+    ctx.state.FileDateTolerance = 8;           // 6
+    LoadFixedPaths(ctx);                       // 7
+    LoadMaxAudioPaths(ctx);                    // 8
+    LoadCategorySwitches(ctx);                 // 9
+    LoadAudioRows(ctx);                        // 10
+    LoadSyncCycle(ctx);                        // 11
+    LimitAudioRows(ctx);                       // 12
+    LoadAutoStart(ctx);                        // 13
+    LoadAutoSync(ctx);                         // 14
+    LoadStartMinimized(ctx);                   // 15
+    LoadEnableFileBackup(ctx);                 // 16
+    LoadNumFileBackups(ctx);                   // 17
+    LoadBackupPath(ctx);                       // 18
+    LoadSyncSpeed(ctx);                        // 19
+    LoadMaxCompletedTasks(ctx);                // 20
+    LoadExtendedFolders(ctx);                  // 21
+    LoadBackupType(ctx);                       // 22
+    LoadFirstPage(ctx);                        // 23
+    LoadLogOptions(ctx);                       // 24
+}
+
+// The whole save replaces the file once: a crash in the middle leaves the previous file
+// whole, and the many keys cost one write.
+void SaveSettings(Context& ctx) {
+    EnsureSettingsFolder(ctx);
+    SettingsWriter out(ctx);
+    out.Put("Settings", "SyncCycle", ctx.state.SyncCycle);  // 1
+    SaveFixedPaths(ctx, out);                               // 2
+    SaveAudioRows(ctx, out);                                // 3
+    SaveCategorySwitches(ctx, out);                         // 4
+    SaveAudioSwitches(ctx, out);                            // 5
+    SaveShutdownMarker(ctx, out);                           // 6
+    SaveStartOptions(ctx, out);                             // 7
+    SaveBackupOptions(ctx, out);                            // 8
+    SaveVariables(ctx, out);                                // 9
+    SaveCurrentPage(ctx, out);                              // 10
+    SaveLogOptions(ctx, out);                               // 11
+    out.Commit();
+}
+
+}  // namespace vfs
