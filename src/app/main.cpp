@@ -1,8 +1,8 @@
-// Entry point. Until the program can sync, it prints its version and exits.
-#include <cstdio>
+// Entry point. The program runs headless until it has a window of its own; the word
+// HEADLESS on the command line is accepted now so that scripts need no change later.
+#include "app/headless.h"
+#include "config/startup.h"
 
-int main() {
-    std::printf("VarnelFileSync %d.%d.%d\n", VFS_VERSION_MAJOR, VFS_VERSION_MINOR,
-                VFS_VERSION_PATCH);
-    return 0;
+int main(int argc, char** argv) {
+    return vfs::app::RunHeadless(vfs::JoinArguments(argc, argv));
 }

@@ -1,0 +1,219 @@
+#include "config/startup.h"
+
+#include <cctype>
+#include <cstdlib>
+
+#include "config/path_grid.h"
+#include "config/settings_store.h"
+#include "config/sync_settings.h"
+#include "engine/activity_log.h"
+#include "engine/copy_progress.h"
+#include "engine/file_helpers.h"
+#include "engine/state_files.h"
+#include "platform/affinity.h"
+#include "platform/priority.h"
+
+namespace vfs {
+
+namespace {
+
+constexpr int32_t kMsPerDay = 86400000;
+constexpr int32_t kStartupSyncDelayMs = 3000;
+
+std::string UpperCase(std::string text) {
+    for (char& c : text)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return text;
+}
+
+std::string Trimmed(const std::string& text) {
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string::npos) return {};
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+// Both the caption and the file of a session carry the same marker.
+std::string SessionMarker(const Context& ctx) {
+    return kInstanceMarker + ctx.state.SessionSuffix;
+}
+
+void ShowVersion(Context& ctx) {
+    ctx.form.lblVersion.SetCaption("Version\r\n" + std::to_string(VFS_VERSION_MAJOR) + "." +
+                                   std::to_string(VFS_VERSION_MINOR) + "." +
+                                   std::to_string(VFS_VERSION_PATCH));
+}
+
+void BindToProcessors() {
+    platform::SetProcessAffinity(platform::AffinityMaskFor(std::getenv("NUMBER_OF_PROCESSORS")));
+}
+
+void SetSettingsFolder(Context& ctx) {
+    std::string folder = Trimmed(ctx.ports.programFolder);
+    if (folder.empty() || folder.back() != kSep) folder += kSep;
+    ctx.state.SettingsFolder = folder;
+}
+
+void ShowFirstPage(Context& ctx) {
+    ctx.form.frmPaths.SetVisible(true);
+    ctx.form.frmSettings.SetVisible(false);
+    ctx.form.frmLog.SetVisible(false);
+    ctx.form.frmControls.SetVisible(false);
+    for (std::size_t page = 0; page < ctx.form.cmdPage.size(); ++page) {
+        ctx.form.cmdPage[page].SetEnabled(page != 0);
+    }
+    ctx.form.SetFocus("txtFocus");
+}
+
+std::string MainCaption(const std::string& sessionSuffix) {
+    if (sessionSuffix.empty()) return "Varnel File Sync";
+    return "Varnel File Sync - Session " + sessionSuffix;
+}
+
+// Levels 1..5 are list positions 0..4. Any other stored level leaves the list without a
+// position and the handler does not run, so that level stays as loaded.
+void FillPriorityList(Context& ctx) {
+    ListBox& list = ctx.form.cboPriority;
+    list.Clear();
+    for (const char* item : {"High", "Above Normal", "Normal", "Below Normal", "Low"}) {
+        list.AddItem(item);
+    }
+    const int position = ctx.state.AppPriority - 1;
+    if (position < 0 || position >= static_cast<int>(list.ListCount())) return;
+    list.SetListIndex(position);
+    cboPriority_Click(ctx);
+}
+
+// The first sync falls due three seconds from now: its "previous start" is placed one
+// cycle minus three seconds back, on the previous day when that is before midnight.
+void ScheduleStartupSync(Context& ctx) {
+    if (!ctx.state.AutoStart && !ctx.state.SyncAndExit) return;
+    int32_t last = MsSinceMidnight(ctx) - ctx.state.SyncCycle + kStartupSyncDelayMs;
+    if (last < 0) last += kMsPerDay;
+    ctx.state.LastSyncTime = last;
+    ctx.state.StartupSyncPending = true;
+}
+
+bool IsBusy(const Context& ctx) {
+    return ctx.state.SyncInProgress || ctx.state.CopyInProgress ||
+           ctx.form.lstTasksToDo.ListCount() > 0;
+}
+
+// A close while work is pending: the program closes itself once idle, and the remaining
+// work runs at the higher priority without pauses.
+void DeferCloseUntilIdle(Context& ctx, int reason) {
+    if (reason != kCloseSessionEnding) {
+        ShowPrompt(ctx,
+                   "Varnel File Sync is currently performing a file sync.\r\n\r\n"
+                   "Varnel File Sync will exit automatically as soon as the sync process is "
+                   "complete",
+                   "Sync In Progress");
+    }
+    ctx.state.ExitRequested = true;
+    SetAppPriority(1);
+    ctx.state.SleepTimeSync = 0;
+    ctx.state.SleepTimeCopy = 0;
+}
+
+}  // namespace
+
+std::string JoinArguments(int argc, const char* const* argv) {
+    std::string text;
+    for (int i = 1; i < argc; ++i) {
+        if (i > 1) text += ' ';
+        text += argv[i];
+    }
+    return text;
+}
+
+CommandLine ParseCommandLine(const std::string& argumentText) {
+    const std::string text = UpperCase(argumentText);
+    CommandLine line;
+    for (char n = '2'; n <= '9' && line.SessionSuffix.empty(); ++n) {
+        if (text.find(std::string("SESSION=") + n) != std::string::npos ||
+            text.find(std::string("SESSION:") + n) != std::string::npos) {
+            line.SessionSuffix = std::string(1, n);
+        }
+    }
+    line.SyncAndExit = text.find("SYNCANDEXIT") != std::string::npos;
+    line.Headless = text.find("HEADLESS") != std::string::npos;
+    return line;
+}
+
+int32_t MsSinceMidnight(const Context& ctx) {
+    const LocalDateTime t = ctx.ports.now();
+    return t.hour * 3600000 + t.minute * 60000 + t.second * 1000 + t.millisecond;
+}
+
+std::string AlreadyRunningTitle(const std::string& sessionSuffix) {
+    if (sessionSuffix.empty()) return "Session Already Running";
+    return "Session " + sessionSuffix + " Already Running";
+}
+
+std::string AlreadyRunningText(const std::string& sessionSuffix) {
+    if (sessionSuffix.empty()) {
+        return "An instance of Varnel File Sync is already running.  This session will now be "
+               "closed.";
+    }
+    return "An instance of Varnel File Sync is already running for session " + sessionSuffix +
+           ".  This session will now be closed.";
+}
+
+LoadResult FormLoad(Context& ctx, const std::string& argumentText, platform::InstanceLock& lock) {
+    ShowVersion(ctx);
+    BindToProcessors();
+    ctx.form.chkLogToFile.SetCaption("Log Completed Tasks to File:  " + TaskLogFolder(ctx));
+    SetSettingsFolder(ctx);
+    ShowFirstPage(ctx);
+    const CommandLine commandLine = ParseCommandLine(argumentText);
+    ctx.state.SessionSuffix = commandLine.SessionSuffix;
+    ctx.form.frmMain.SetCaption("Detecting Session...");
+    // Taking the lock is both the check and the marker: no gap between the two in which a
+    // second instance could slip through.
+    if (!lock.Acquire(SessionMarker(ctx))) {
+        ctx.ports.messageBox(AlreadyRunningTitle(ctx.state.SessionSuffix),
+                             AlreadyRunningText(ctx.state.SessionSuffix), MessageBoxButtons::Ok);
+        return LoadResult::AlreadyRunning;
+    }
+    ctx.form.frmMain.SetCaption(MainCaption(ctx.state.SessionSuffix));
+    // Pending state files left by an earlier run of this session; only now is it certain
+    // that they belong to no running instance.
+    DeleteAllStateFiles(ctx, true);
+    LoadSettings(ctx);
+    ValidatePaths(ctx);
+    ctx.form.lblStatus.SetCaption("");
+    FillPriorityList(ctx);
+    ctx.state.SyncAndExit = commandLine.SyncAndExit;
+    ScheduleStartupSync(ctx);
+    return LoadResult::Loaded;
+}
+
+bool QueryUnload(Context& ctx, int reason) {
+    // 1. The operator confirms a close of their own.
+    if (reason == kCloseByUser &&
+        ctx.ports.messageBox("Confirm Exit", "Are you sure you want to exit Varnel File Sync",
+                             MessageBoxButtons::YesNo) != MessageBoxAnswer::Yes) {
+        return false;
+    }
+    // 2. The reason is kept at once.
+    SaveInit(ctx, "Settings", "UnloadMode", reason);
+    // 3.-4. Work in progress is finished first, unless an exit was already asked for.
+    if (!ctx.state.ExitRequested && IsBusy(ctx)) {
+        DeferCloseUntilIdle(ctx, reason);
+        return false;
+    }
+    // 5. The close goes ahead.
+    return true;
+}
+
+void FormUnload(Context& ctx, platform::InstanceLock& lock,
+                const std::function<void()>& stopTimer) {
+    if (stopTimer) stopTimer();
+    if (ctx.state.CopyInProgress) CancelCopy(ctx);
+    ctx.state.FileChooserOpen = false;
+    if (ctx.state.PromptOpen) ClosePrompt(ctx);
+    SaveSettings(ctx);
+    lock.Release();
+    DeleteAllStateFiles(ctx, true);
+}
+
+}  // namespace vfs
