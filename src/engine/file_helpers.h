@@ -19,7 +19,9 @@ enum class PathStyle { Windows, Posix };
 inline constexpr PathStyle kNativeStyle = PathStyle::Posix;
 inline constexpr char kSep = '/';  // the native separator
 
-constexpr char SeparatorOf(PathStyle style) { return style == PathStyle::Windows ? '\\' : '/'; }
+constexpr char SeparatorOf(PathStyle style) {
+    return style == PathStyle::Windows ? '\\' : '/';
+}
 
 // One listed file.
 struct FileEntry {
@@ -30,6 +32,8 @@ struct FileEntry {
 };
 
 // Path helpers.
+// GetFolderPart of a file directly in the POSIX root answers "/", as a file in a drive root
+// answers the drive root.
 std::string GetFolderPart(const std::string& path, PathStyle style = kNativeStyle);
 std::string GetFileNamePart(const std::string& path, PathStyle style = kNativeStyle);
 // The components a folder path is split into (trimmed, at most 100, the last keeps the rest).
@@ -44,7 +48,8 @@ std::string SpaceQueryPath(const std::string& path, PathStyle style = kNativeSty
 // Appends the separator when the text does not end with one (empty stays empty).
 std::string WithTrailingSeparator(const std::string& path);
 
-// Disk and file helpers (native paths).
+// Disk and file helpers (native paths). A relative path answers the failure value; it is
+// never resolved against the current directory.
 bool FolderExists(const std::string& path);
 bool FileExists(const std::string& path);
 bool MakeFolderPath(const std::string& path);

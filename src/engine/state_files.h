@@ -12,6 +12,8 @@
 namespace vfs {
 
 // programFolder + "/VarnelFileSyncSettings" + SessionSuffix, doubled separators collapsed.
+// Empty when the program folder is empty or relative: the routines then act as for a
+// missing folder and never write beside the current directory or at the file-system root.
 std::string StateFolder(const Context& ctx);
 // Category name with every blank, '/', '?' and '\' replaced by '_'.
 std::string StateBaseName(const std::string& category);
@@ -22,8 +24,8 @@ std::vector<std::string> AllStateCategories(const Context& ctx);
 // Read-back rules applied to a state file's whole text.
 std::vector<std::string> ParseStateText(const std::string& text);
 
-bool LoadStateFile(const Context& ctx, const std::string& category,
-                   std::vector<std::string>& names, bool pending);
+bool LoadStateFile(const Context& ctx, const std::string& category, std::vector<std::string>& names,
+                   bool pending);
 void SaveStateFile(const Context& ctx, const std::string& category,
                    const std::vector<std::string>& names, bool pending);
 void DeleteStateFiles(const Context& ctx, const std::string& category);
