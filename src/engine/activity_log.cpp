@@ -53,6 +53,8 @@ void AddCompletedLine(Context& ctx, const std::string& text) {
 }
 
 void WriteTaskLog(Context& ctx, const std::string& text) {
+    // Without a program folder the log folder would land in the file-system root.
+    if (ctx.ports.programFolder.empty()) return;
     const std::string folder = TaskLogFolder(ctx);
     if (!FolderExists(folder)) platform::CreateDirectory(folder);
     // The day is taken now, so a run over midnight goes on in the next day's file.
@@ -76,7 +78,9 @@ void ShowPrompt(Context& ctx, const std::string& message, const std::string& tit
     ctx.form.lblMessage.SetCaption(message);
     ctx.form.frmUserPrompt.SetVisible(true);
     ctx.state.PromptOpen = true;
+    // The prompt is never left hidden behind a minimised main window.
     ctx.state.MinimizedToTray = false;
+    ctx.form.frmMain.SetVisible(true);
     ctx.ports.promptShown(title, message);
 }
 

@@ -1,0 +1,441 @@
+#include "engine/folder_scan.h"
+
+#include <chrono>
+#include <cmath>
+#include <optional>
+#include <unordered_set>
+#include <vector>
+
+#include "engine/activity_log.h"
+#include "engine/file_helpers.h"
+#include "engine/state_files.h"
+#include "engine/task_line.h"
+#include "platform/file_system.h"
+
+namespace vfs {
+
+namespace {
+
+// Every 20th file refreshes the clock and the tray icon; more often only costs time.
+constexpr std::size_t kDisplayRefreshEvery = 20;
+constexpr const char* kDecisionHead = " -         ";
+
+// Nearest whole number, halves to the even neighbour (the default rounding mode).
+int RoundHalfEven(double x) {
+    return static_cast<int>(std::nearbyint(x));
+}
+
+int64_t WallSeconds(const LocalDateTime& t) {
+    using namespace std::chrono;
+    const sys_days day{year{t.year} / month{static_cast<unsigned>(t.month)} /
+                       std::chrono::day{static_cast<unsigned>(t.day)}};
+    return static_cast<int64_t>(day.time_since_epoch().count()) * 86400 + t.hour * 3600 +
+           t.minute * 60 + t.second;
+}
+
+// A name the task-line and state-file formats cannot carry (quote, CR, LF or any other
+// control character), or one that the existence tests would take as a wildcard search.
+bool CanBeSynced(const std::string& name) {
+    for (unsigned char c : name) {
+        if (c < 0x20 || c == '"' || c == '*' || c == '?') return false;
+    }
+    return true;
+}
+
+// The name as it may appear in a log line: control characters would break the line apart.
+std::string Printable(std::string name) {
+    for (char& c : name) {
+        if (static_cast<unsigned char>(c) < 0x20) c = '?';
+    }
+    return name;
+}
+
+// One task decided by the comparison, queued only once the whole pair has been compared.
+struct PlannedTask {
+    int kind = kTaskCopy;
+    FileEntry entry;
+    std::string firstFolder;
+    std::string secondFolder;
+    std::string decisionLine;
+};
+
+// What a step tells the routine: go on, stop quietly (already reported), or report an error.
+enum class Next { Go, Stop, Error };
+
+class PairScan {
+  public:
+    PairScan(Context& ctx, const std::string& localPath, const std::string& remotePath,
+             const std::string& pattern, const std::string& category)
+        : ctx_(ctx), local_(localPath), remote_(remotePath), pattern_(pattern), cat_(category) {}
+
+    void Run() {
+        Start();
+        if (CheckFolders() == Next::Stop) return;
+        if (Normalise() == Next::Go) {
+            if (ListBoth() == Next::Error) return ReportError();
+            ReadLocal();
+            ReadRemote();
+            LoadPrevious();
+            const Next compared = CompareBoth();
+            // Tasks decided before an error are still queued and carried out.
+            const bool queued = QueuePlan();
+            if (compared == Next::Error) return ReportError();
+            if (!queued) return;
+            Save();
+        }
+        Finish();
+    }
+
+  private:
+    // 1. Start.
+    void Start() {
+        step_ = "Creating Variables";
+        step_ = "Starting Scan";
+        ctx_.form.lblStatus.SetCaption(TimeStamp(ctx_) + " - Scanning " + cat_ + " Files...");
+        step_ = "Starting Scan (1)";
+        LogLine(ctx_, TimeStamp(ctx_) + " - Scan    Started Scanning " + cat_);
+        step_ = "Starting Scan (2)";
+        ctx_.form.pbTask.SetVisible(true);
+        ctx_.form.lblPbTask.SetVisible(true);
+        SetProgress(1);
+    }
+
+    // 2. Both folders must be there; otherwise the pair is left alone.
+    Next CheckFolders() {
+        step_ = "Gathering Path Info";
+        if (!FolderExists(local_)) return StopOnMissing(local_, "Invalid Local Path");
+        if (!FolderExists(remote_)) return StopOnMissing(remote_, "Invalid Remote Path");
+        return Next::Go;
+    }
+
+    Next StopOnMissing(const std::string& path, const std::string& reason) {
+        step_ = path + " Does Not Exist Or Is Unreachable";
+        LogLine(ctx_,
+                TimeStamp(ctx_) + " - Scan    Stopped Scanning " + cat_ + " Files: " + reason);
+        MarkConfiguredPairFailed();
+        return Next::Stop;
+    }
+
+    // 3. Normalise the inputs and check the folders once more.
+    Next Normalise() {
+        step_ = "Validating Source Paths";
+        local_ = WithTrailingSeparator(local_);
+        remote_ = WithTrailingSeparator(remote_);
+        if (pattern_.empty()) pattern_ = "*.*";
+        SetProgress(3);
+        stage_ = 1;
+        step_ = "Searching for files in local and remote paths";
+        if (FolderExists(local_) && FolderExists(remote_)) return Next::Go;
+        stage_ = 9;
+        LogLine(ctx_, TimeStamp(ctx_) + " - Scan    Invalid " + cat_ + " Path Specified");
+        MarkConfiguredPairFailed();
+        return Next::Stop;
+    }
+
+    // 4. Fresh listings of both folders.
+    Next ListBoth() {
+        stage_ = 2;
+        step_ = "Searching For " + pattern_ + " Files in " + local_;
+        auto localNames = platform::ListFolder(local_, pattern_);
+        if (!localNames) return Next::Error;
+        stage_ = 3;
+        step_ = "Searching For " + pattern_ + " Files in " + remote_;
+        auto remoteNames = platform::ListFolder(remote_, pattern_);
+        if (!remoteNames) return Next::Error;
+        localNames_ = std::move(*localNames);
+        remoteNames_ = std::move(*remoteNames);
+        step_ = "Re-Dimensioning File Lists (Local:" + std::to_string(localNames_.size()) +
+                " Files, Remote:" + std::to_string(remoteNames_.size()) + ")";
+        localEntries_.assign(localNames_.size(), FileEntry{});
+        remoteEntries_.assign(remoteNames_.size(), FileEntry{});
+        SetProgress(5);
+        return Next::Go;
+    }
+
+    // 5. Local entries.
+    void ReadLocal() {
+        stage_ = 4;
+        step_ = "Analyzing " + local_ + " Contents";
+        ReadEntries(localNames_, local_, remote_, 5, 15, localEntries_);
+    }
+
+    // 6. Remote entries, the folders swapped.
+    void ReadRemote() {
+        stage_ = 5;
+        step_ = "Analyzing " + remote_ + " Contents";
+        ReadEntries(remoteNames_, remote_, local_, 20, 10, remoteEntries_);
+    }
+
+    // One entry per listed name; a file that cannot be read becomes a blank entry.
+    void ReadEntries(const std::vector<std::string>& names, const std::string& folder,
+                     const std::string& otherFolder, int base, int span,
+                     std::vector<FileEntry>& entries) {
+        const std::size_t n = names.size();
+        for (std::size_t i = 1; i <= n; ++i) {
+            const std::string& name = names[i - 1];
+            FileEntry& entry = entries[i - 1];
+            if (!ReadFileInfo(folder + name, name, entry)) {
+                entry = BlankEntry();
+                LogLine(ctx_, TimeStamp(ctx_) + " - Scan    Error analyzing file " + folder +
+                                  Printable(name));
+                continue;
+            }
+            ctx_.form.lblStatus.SetCaption(TimeStamp(ctx_) + " - Scanning " + cat_ +
+                                           " File:" + folder + name);
+            ctx_.ports.yield();
+            RefreshDisplayEvery20th(i);
+            entry.FileName = name;
+            entry.onOtherSide = FileExists(otherFolder + name);
+            SetProgress(base + RoundHalfEven(span * static_cast<double>(i) / n));
+            Pause();
+        }
+    }
+
+    bool ReadFileInfo(const std::string& path, const std::string& name, FileEntry& entry) {
+        if (!CanBeSynced(name)) return false;
+        const std::optional<LocalDateTime> modified = platform::ModifiedTime(path);
+        const int64_t size = platform::FileSize(path);
+        if (!modified || size < 0) return false;
+        entry.fileDate = *modified;
+        entry.fileSize = size;
+        return true;
+    }
+
+    FileEntry BlankEntry() const {
+        FileEntry blank;
+        blank.fileDate = ctx_.ports.now();
+        return blank;
+    }
+
+    // 7. Previous contents. The state files are deleted only once the comparison is known
+    // to go ahead (see QueuePlan), so a pair stopped for an empty side keeps them.
+    void LoadPrevious() {
+        step_ = "Loading Folder Contents From Previous " + cat_ + " Sync";
+        SetProgress(32);
+        if (ctx_.state.FirstRun || ctx_.state.Abnormal == 1) {
+            deleteStateFiles_ = true;
+            return;
+        }
+        std::vector<std::string> names;
+        if (!LoadStateFile(ctx_, cat_, names, false)) return;
+        previous_.insert(names.begin(), names.end());
+        previousAvailable_ = true;
+        deleteStateFiles_ = true;
+    }
+
+    bool InPrevious(const std::string& name) const {
+        return previousAvailable_ && previous_.count(name) > 0;
+    }
+
+    Next CompareBoth() {
+        if (CompareLocal() == Next::Error) return Next::Error;
+        CompareRemote();
+        return Next::Go;
+    }
+
+    // 8. Local entries.
+    Next CompareLocal() {
+        step_ = "Comparing Local, Remote, and Previous Folder Contents";
+        stage_ = 61;
+        SetProgress(34);
+        const std::size_t n = localEntries_.size();
+        for (std::size_t i = 1; i <= n; ++i) {
+            const FileEntry& entry = localEntries_[i - 1];
+            stage_ = 60000 + static_cast<int32_t>(i);
+            SetProgress(35 + RoundHalfEven(30.0 * static_cast<double>(i) / n));
+            ShowComparing(i, local_ + entry.FileName);
+            if (entry.FileName.empty()) continue;
+            if (DecideLocal(entry, i) == Next::Error) return Next::Error;
+            Pause();
+        }
+        return Next::Go;
+    }
+
+    Next DecideLocal(const FileEntry& entry, std::size_t i) {
+        const std::string& name = entry.FileName;
+        if (entry.onOtherSide) {
+            newContents_.push_back(name);
+            return ApplyDateRule(entry, i);
+        }
+        if (InPrevious(name)) {
+            Plan(kTaskDelete, entry, local_, "",
+                 "Local copy of \"" + name +
+                     "\" needs to be deleted because it doesn't exist in remote folder any longer");
+            return Next::Go;
+        }
+        stage_ = 61000 + static_cast<int32_t>(i);
+        Plan(kTaskCopy, entry, local_, remote_,
+             "Local copy of \"" + name +
+                 "\" needs to be copied to remote folder because it doesn't exist in remote folder "
+                 "and has not been synced previously");
+        newContents_.push_back(name);
+        return Next::Go;
+    }
+
+    // The remote time is read again now: the remote listing may be minutes old. Only a
+    // remote copy that is later gets the tolerance; an earlier one loses at once.
+    Next ApplyDateRule(const FileEntry& entry, std::size_t i) {
+        stage_ = 62000 + static_cast<int32_t>(i);
+        const std::string& name = entry.FileName;
+        const std::optional<LocalDateTime> remoteTime = platform::ModifiedTime(remote_ + name);
+        if (!remoteTime) return Next::Error;
+        const int64_t d = SecondsBetween(entry.fileDate, *remoteTime);
+        if (d > ctx_.state.FileDateTolerance) {
+            Plan(kTaskReplace, entry, remote_, local_,
+                 "Local copy of \"" + name + "\" needs to be replaced since remote copy is newer");
+        } else if (d < 0) {
+            Plan(kTaskReplace, entry, local_, remote_,
+                 "Remote copy of \"" + name + "\" needs to be replaced since local copy is newer");
+        }
+        return Next::Go;
+    }
+
+    // 9. Remote entries. Those present on both sides were settled by the local pass.
+    void CompareRemote() {
+        stage_ = 7;
+        const std::size_t m = remoteEntries_.size();
+        for (std::size_t i = 1; i <= m; ++i) {
+            const FileEntry& entry = remoteEntries_[i - 1];
+            SetProgress(65 + RoundHalfEven(30.0 * static_cast<double>(i) / m));
+            stage_ = 70000 + static_cast<int32_t>(i);
+            ShowComparing(i, remote_ + entry.FileName);
+            if (entry.FileName.empty()) continue;
+            DecideRemote(entry, i);
+            Pause();
+        }
+    }
+
+    void DecideRemote(const FileEntry& entry, std::size_t i) {
+        const std::string& name = entry.FileName;
+        if (entry.onOtherSide) {
+            stage_ = 72000 + static_cast<int32_t>(i);
+            return;
+        }
+        if (InPrevious(name)) {
+            Plan(kTaskDelete, entry, remote_, "",
+                 "Remote copy of \"" + name +
+                     "\" needs to be deleted because it doesn't exist in local folder any longer");
+            return;
+        }
+        stage_ = 71000 + static_cast<int32_t>(i);
+        Plan(kTaskCopy, entry, remote_, local_,
+             "Remote copy of \"" + name +
+                 "\" needs to be copied to local folder because it doesn't exist in local folder "
+                 "and has not been synced previously");
+        newContents_.push_back(name);
+    }
+
+    void Plan(int kind, const FileEntry& entry, const std::string& first, const std::string& second,
+              const std::string& reason) {
+        plan_.push_back({kind, entry, first, second, TimeStamp(ctx_) + kDecisionHead + reason});
+        if (kind == kTaskDelete) ++plannedDeletes_;
+    }
+
+    // An unmounted share is an empty folder: it must not turn every file of the other side
+    // into a deletion. Such a pair queues nothing and keeps its state files.
+    bool QueuePlan() {
+        if (plannedDeletes_ > 0 && (localNames_.empty() || remoteNames_.empty())) {
+            StopForEmptySide(localNames_.empty() ? "Local Folder Is Empty"
+                                                 : "Remote Folder Is Empty");
+            return false;
+        }
+        if (deleteStateFiles_) DeleteStateFiles(ctx_, cat_);
+        for (const PlannedTask& task : plan_) {
+            if (ctx_.form.chkLogToFile.Checked()) WriteTaskLog(ctx_, task.decisionLine);
+            QueueTask(ctx_, task.kind, cat_, task.entry, task.firstFolder, task.secondFolder);
+        }
+        return true;
+    }
+
+    void StopForEmptySide(const std::string& reason) {
+        const std::string message = "Stopped Scanning " + cat_ + " Files: " + reason;
+        ctx_.form.lblStatus.SetCaption(TimeStamp(ctx_) + " - " + message);
+        LogLine(ctx_, TimeStamp(ctx_) + " - Scan    " + message);
+        ctx_.state.RunHadFailure = true;
+    }
+
+    // 10. Save the new contents as the pending state file.
+    void Save() {
+        stage_ = 8;
+        step_ = "Saving Current Folder Contents To Log";
+        SetProgress(96);
+        SaveStateFile(ctx_, cat_, newContents_, true);
+        SetProgress(98);
+    }
+
+    void Finish() {
+        step_ = "Finishing Up " + cat_ + " Scan";
+        ctx_.form.lblStatus.SetCaption(TimeStamp(ctx_) + " - Done Scanning " + cat_);
+        LogLine(ctx_, TimeStamp(ctx_) + " - Scan    Finished Scanning " + cat_);
+        SetProgress(100);
+    }
+
+    // The pair was not scanned to its end: say where it stopped, save nothing.
+    void ReportError() {
+        const std::string where = " Error:" + std::to_string(stage_) + " - " + step_;
+        ctx_.form.lblStatus.SetCaption(TimeStamp(ctx_) + " - Error Scanning " + cat_ + where);
+        LogLine(ctx_, TimeStamp(ctx_) + " - Scan    Error Completing Scan Of " + cat_ + where);
+        ctx_.form.pbTask.SetValue(0);
+        ctx_.form.lblPbTask.SetCaption("");
+        ctx_.state.RunHadFailure = true;
+    }
+
+    // A pair whose folders are both configured but cannot be scanned is a failed pair.
+    void MarkConfiguredPairFailed() {
+        if (!local_.empty() && !remote_.empty()) ctx_.state.RunHadFailure = true;
+    }
+
+    void ShowComparing(std::size_t i, const std::string& path) {
+        RefreshDisplayEvery20th(i);
+        ctx_.form.lblStatus.SetCaption(TimeStamp(ctx_) + " - Comparing " + cat_ + " File:" + path);
+        ctx_.ports.yield();
+    }
+
+    void RefreshDisplayEvery20th(std::size_t i) {
+        if (i % kDisplayRefreshEvery != 0) return;
+        ctx_.ports.updateTrayIcon();
+        ctx_.form.lblTime.SetCaption(FormatClock(ctx_.ports.now()));
+    }
+
+    void SetProgress(int percent) {
+        ctx_.form.pbTask.SetValue(percent);
+        ctx_.form.lblPbTask.SetCaption(cat_ + " Scan Progress " + std::to_string(percent) + "%");
+    }
+
+    void Pause() {
+        if (ctx_.state.SleepTimeSync > 0) ctx_.ports.sleep(ctx_.state.SleepTimeSync);
+    }
+
+    Context& ctx_;
+    std::string local_;
+    std::string remote_;
+    std::string pattern_;
+    const std::string& cat_;
+
+    int32_t stage_ = 0;
+    std::string step_;
+
+    std::vector<std::string> localNames_;
+    std::vector<std::string> remoteNames_;
+    std::vector<FileEntry> localEntries_;
+    std::vector<FileEntry> remoteEntries_;
+    std::unordered_set<std::string> previous_;
+    bool previousAvailable_ = false;
+    bool deleteStateFiles_ = false;
+    std::vector<std::string> newContents_;
+    std::vector<PlannedTask> plan_;
+    int plannedDeletes_ = 0;
+};
+
+}  // namespace
+
+int64_t SecondsBetween(const LocalDateTime& from, const LocalDateTime& to) {
+    return WallSeconds(to) - WallSeconds(from);
+}
+
+void ScanFolderPair(Context& ctx, const std::string& localPath, const std::string& remotePath,
+                    const std::string& pattern, const std::string& category) {
+    PairScan(ctx, localPath, remotePath, pattern, category).Run();
+}
+
+}  // namespace vfs

@@ -1,0 +1,437 @@
+#include "engine/folder_scan.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "support/temp_dir.h"
+#include "support/test_app.h"
+
+namespace vfs {
+namespace {
+
+using test::Exists;
+using test::ReadFile;
+using test::SetMtime;
+using test::WriteFile;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+using ::testing::Not;
+
+constexpr int64_t kBaseTime = 1780000000;  // some day in 2026
+
+// prefix + number + ".kvo", built step by step (GCC 12 warns wrongly on a chain of +).
+std::string Numbered(const char* prefix, int number) {
+    std::string name = prefix;
+    name += std::to_string(number);
+    name += ".kvo";
+    return name;
+}
+
+class FolderScanTest : public ::testing::Test {
+  protected:
+    FolderScanTest() : app(tmp / "prog") {
+        test::MakeDirs(local);
+        test::MakeDirs(remote);
+        test::MakeDirs(tmp / "prog");
+    }
+
+    // A file on one side with the given modification time.
+    void Put(const std::string& folder, const std::string& name, int64_t mtime = kBaseTime) {
+        WriteFile(folder + "/" + name, "data of " + name);
+        SetMtime(folder + "/" + name, mtime);
+    }
+    void PutBoth(const std::string& name, int64_t localTime = kBaseTime,
+                 int64_t remoteTime = kBaseTime) {
+        Put(local, name, localTime);
+        Put(remote, name, remoteTime);
+    }
+
+    std::string StateFile(const std::string& ext) const {
+        return tmp / ("prog/VarnelFileSyncSettings/" + base + ext);
+    }
+    void Commit(const std::string& content) { WriteFile(StateFile(".dat"), content); }
+
+    void Scan(const std::string& pattern = "*.kvo") {
+        ScanFolderPair(app.ctx, local, remote, pattern, category);
+    }
+
+    std::vector<std::string> Tasks() const {
+        const auto& items = app.form.lstTasksToDo.Items();
+        return {items.begin(), items.end()};
+    }
+    std::vector<std::string> Completed() const {
+        const auto& items = app.form.lstCompletedTasks.Items();
+        return {items.begin(), items.end()};
+    }
+    std::string TaskLog() const {
+        return ReadFile(tmp / "prog/VarnelFileSync Logs/Task_Log_12052026.txt");
+    }
+
+    std::string Copy(const std::string& from, const std::string& to, const std::string& name) {
+        return "Copy    \"" + category + "\", \"" + from + "/" + name + "\", \"" + to + "/" + name +
+               "\"";
+    }
+    std::string Replace(const std::string& from, const std::string& to, const std::string& name) {
+        return "Replace \"" + category + "\", \"" + from + "/" + name + "\", \"" + to + "/" + name +
+               "\"";
+    }
+    std::string Delete(const std::string& in, const std::string& name) {
+        return "Delete  \"" + category + "\", \"" + in + "/" + name + "\"";
+    }
+
+    test::TempDir tmp;
+    test::TestApp app;
+    std::string local = tmp / "L";
+    std::string remote = tmp / "R";
+    std::string category = "Program Logs";
+    std::string base = "Program_Logs";
+};
+
+TEST_F(FolderScanTest, ThreeWayComparisonCoversEveryRowOfBothTables) {
+    PutBoth("both.kvo");
+    Put(local, "goneRemote.kvo");  // synced before, deleted on the remote side since
+    Put(local, "newLocal.kvo");
+    Put(remote, "goneLocal.kvo");  // synced before, deleted on the local side since
+    Put(remote, "newRemote.kvo");
+    Commit("both.kvo\r\ngoneRemote.kvo\r\ngoneLocal.kvo\r\n");
+    app.form.chkLogToFile.SetValue(1);
+
+    Scan();
+
+    EXPECT_THAT(Tasks(),
+                ElementsAre(Delete(local, "goneRemote.kvo"), Copy(local, remote, "newLocal.kvo"),
+                            Delete(remote, "goneLocal.kvo"), Copy(remote, local, "newRemote.kvo")));
+    EXPECT_EQ(app.state.QueuedTaskCount, 4);
+    // The names both sides will hold once the tasks have run; the committed file is gone.
+    EXPECT_EQ(ReadFile(StateFile(".tmp")), "both.kvo\r\nnewLocal.kvo\r\nnewRemote.kvo\r\n");
+    EXPECT_FALSE(Exists(StateFile(".dat")));
+
+    const std::string t = "14:02:11 -         ";
+    EXPECT_EQ(TaskLog(),
+              "14:02:11 - Scan    Started Scanning Program Logs\r\n" + t +
+                  "Local copy of \"goneRemote.kvo\" needs to be deleted because it doesn't exist "
+                  "in remote folder any longer\r\n" +
+                  t +
+                  "Local copy of \"newLocal.kvo\" needs to be copied to remote folder because it "
+                  "doesn't exist in remote folder and has not been synced previously\r\n" +
+                  t +
+                  "Remote copy of \"goneLocal.kvo\" needs to be deleted because it doesn't exist "
+                  "in local folder any longer\r\n" +
+                  t +
+                  "Remote copy of \"newRemote.kvo\" needs to be copied to local folder because it "
+                  "doesn't exist in local folder and has not been synced previously\r\n"
+                  "14:02:11 - Scan    Finished Scanning Program Logs\r\n");
+    // Decision lines go to the file only.
+    EXPECT_THAT(Completed(), ElementsAre("14:02:11 - Scan    Started Scanning Program Logs",
+                                         "14:02:11 - Scan    Finished Scanning Program Logs"));
+    EXPECT_EQ(app.form.lblStatus.Caption(), "14:02:11 - Done Scanning Program Logs");
+    EXPECT_EQ(app.form.lblPbTask.Caption(), "Program Logs Scan Progress 100%");
+    EXPECT_FALSE(app.state.RunHadFailure);
+}
+
+TEST_F(FolderScanTest, DecisionLinesNeedTheLogToFileBoxButTasksDoNot) {
+    Put(local, "a.kvo");
+    Scan();
+    EXPECT_THAT(Tasks(), ElementsAre(Copy(local, remote, "a.kvo")));
+    EXPECT_FALSE(Exists(tmp / "prog/VarnelFileSync Logs"));
+}
+
+// Without usable previous contents nothing is ever deleted: one-sided files are copied.
+TEST_F(FolderScanTest, WithoutPreviousContentsOneSidedFilesAreCopied) {
+    struct Case {
+        const char* what;
+        bool firstRun;
+        int16_t abnormal;
+        bool committedFile;
+        bool committedKept;
+    };
+    for (const Case& c :
+         {Case{"first sync, no state file", false, 0, false, false},
+          Case{"first run", true, 0, true, false}, Case{"abnormal shutdown", false, 1, true, false},
+          Case{"empty committed file", false, 0, true, true}}) {
+        SCOPED_TRACE(c.what);
+        test::TempDir dir;
+        test::TestApp a(dir / "prog");
+        a.state.FirstRun = c.firstRun;
+        a.state.Abnormal = c.abnormal;
+        const std::string l = dir / "L", r = dir / "R";
+        WriteFile(l + "/x.kvo", "x");
+        WriteFile(r + "/y.kvo", "y");
+        const std::string dat = dir / "prog/VarnelFileSyncSettings/Program_Logs.dat";
+        if (c.committedFile) WriteFile(dat, c.committedKept ? "" : "x.kvo\r\ny.kvo\r\n");
+
+        ScanFolderPair(a.ctx, l, r, "*.kvo", category);
+
+        const auto& items = a.form.lstTasksToDo.Items();
+        EXPECT_THAT(
+            std::vector<std::string>(items.begin(), items.end()),
+            ElementsAre("Copy    \"Program Logs\", \"" + l + "/x.kvo\", \"" + r + "/x.kvo\"",
+                        "Copy    \"Program Logs\", \"" + r + "/y.kvo\", \"" + l + "/y.kvo\""));
+        EXPECT_EQ(Exists(dat), c.committedKept);
+        EXPECT_EQ(ReadFile(dir / "prog/VarnelFileSyncSettings/Program_Logs.tmp"),
+                  "x.kvo\r\ny.kvo\r\n");
+    }
+}
+
+TEST_F(FolderScanTest, DateRuleToleratesOnlyALaterRemoteCopy) {
+    // Remote time minus local time, in seconds.
+    PutBoth("a_same.kvo", kBaseTime, kBaseTime);
+    PutBoth("b_plus5.kvo", kBaseTime, kBaseTime + 5);
+    PutBoth("c_plus8.kvo", kBaseTime, kBaseTime + 8);
+    PutBoth("d_plus9.kvo", kBaseTime, kBaseTime + 9);
+    PutBoth("e_minus1.kvo", kBaseTime, kBaseTime - 1);
+    PutBoth("f_days_later.kvo", kBaseTime, kBaseTime + 3 * 86400);
+    Commit("a_same.kvo\r\n");  // being in the previous contents or not changes nothing here
+
+    Scan();
+
+    EXPECT_THAT(Tasks(), ElementsAre(Replace(remote, local, "d_plus9.kvo"),
+                                     Replace(local, remote, "e_minus1.kvo"),
+                                     Replace(remote, local, "f_days_later.kvo")));
+    EXPECT_EQ(ReadFile(StateFile(".tmp")),
+              "a_same.kvo\r\nb_plus5.kvo\r\nc_plus8.kvo\r\nd_plus9.kvo\r\ne_minus1.kvo\r\n"
+              "f_days_later.kvo\r\n");
+}
+
+TEST_F(FolderScanTest, DateRuleLinesNameTheCopyToBeReplaced) {
+    PutBoth("late.kvo", kBaseTime, kBaseTime + 60);
+    PutBoth("early.kvo", kBaseTime, kBaseTime - 60);
+    app.form.chkLogToFile.SetValue(1);
+    Scan();
+    EXPECT_THAT(TaskLog(), HasSubstr("14:02:11 -         Remote copy of \"early.kvo\" needs to be "
+                                     "replaced since local copy is newer\r\n"));
+    EXPECT_THAT(TaskLog(), HasSubstr("14:02:11 -         Local copy of \"late.kvo\" needs to be "
+                                     "replaced since remote copy is newer\r\n"));
+}
+
+TEST_F(FolderScanTest, RemoteTimeIsReadAgainWhenComparing) {
+    PutBoth("a.kvo");
+    // The remote copy changes after it was listed, while the window handles events.
+    app.ports.yield = [&] {
+        if (app.form.lblStatus.Caption().find("Comparing") != std::string::npos) {
+            SetMtime(remote + "/a.kvo", kBaseTime + 60);
+        }
+    };
+    Scan();
+    EXPECT_THAT(Tasks(), ElementsAre(Replace(remote, local, "a.kvo")));
+}
+
+TEST_F(FolderScanTest, RemoteFileVanishingBeforeComparisonAbortsThePair) {
+    Put(local, "a_new.kvo");
+    PutBoth("b.kvo");
+    Commit("b.kvo\r\n");
+    app.ports.yield = [&] {
+        if (app.form.lblStatus.Caption().find("Comparing") != std::string::npos) {
+            ::unlink((remote + "/b.kvo").c_str());
+        }
+    };
+
+    Scan();
+
+    const std::string where =
+        " Error:62002 - Comparing Local, Remote, and Previous Folder Contents";
+    EXPECT_EQ(app.form.lblStatus.Caption(), "14:02:11 - Error Scanning Program Logs" + where);
+    EXPECT_EQ(Completed().back(),
+              "14:02:11 - Scan    Error Completing Scan Of Program Logs" + where);
+    EXPECT_EQ(app.form.pbTask.Value(), 0);
+    EXPECT_EQ(app.form.lblPbTask.Caption(), "");
+    // What was decided before the error is carried out; no new contents are saved, and the
+    // committed file read in this scan is gone, so the next scan copies rather than deletes.
+    EXPECT_THAT(Tasks(), ElementsAre(Copy(local, remote, "a_new.kvo")));
+    EXPECT_FALSE(Exists(StateFile(".tmp")));
+    EXPECT_FALSE(Exists(StateFile(".dat")));
+    EXPECT_TRUE(app.state.RunHadFailure);
+}
+
+TEST_F(FolderScanTest, MissingFolderStopsThePairWithoutTouchingItsState) {
+    for (bool localMissing : {true, false}) {
+        SCOPED_TRACE(localMissing ? "local missing" : "remote missing");
+        test::TempDir dir;
+        test::TestApp a(dir / "prog");
+        const std::string l = dir / "L", r = dir / "R";
+        test::MakeDirs(localMissing ? r : l);
+        WriteFile((localMissing ? r : l) + "/a.kvo", "a");
+        const std::string state = dir / "prog/VarnelFileSyncSettings/Program_Logs.";
+        WriteFile(state + "dat", "a.kvo\r\n");
+        WriteFile(state + "tmp", "old\r\n");
+
+        ScanFolderPair(a.ctx, l, r, "*.kvo", category);
+
+        EXPECT_THAT(a.form.lstCompletedTasks.Items(),
+                    ElementsAre("14:02:11 - Scan    Started Scanning Program Logs",
+                                std::string("14:02:11 - Scan    Stopped Scanning Program Logs "
+                                            "Files: Invalid ") +
+                                    (localMissing ? "Local" : "Remote") + " Path"));
+        EXPECT_EQ(a.form.lblStatus.Caption(), "14:02:11 - Scanning Program Logs Files...");
+        EXPECT_EQ(a.form.pbTask.Value(), 1);
+        EXPECT_EQ(a.form.lblPbTask.Caption(), "Program Logs Scan Progress 1%");
+        EXPECT_THAT(a.form.lstTasksToDo.Items(), IsEmpty());
+        EXPECT_EQ(ReadFile(state + "dat"), "a.kvo\r\n");
+        EXPECT_EQ(ReadFile(state + "tmp"), "old\r\n");
+    }
+}
+
+// An unmounted share is an empty folder; it must not turn the other side into deletions.
+TEST_F(FolderScanTest, EmptySideNeverEmptiesAFullSide) {
+    for (bool localEmptied : {true, false}) {
+        SCOPED_TRACE(localEmptied ? "local emptied" : "remote emptied");
+        test::TempDir dir;
+        test::TestApp a(dir / "prog");
+        const std::string l = dir / "L", r = dir / "R";
+        test::MakeDirs(l);
+        test::MakeDirs(r);
+        const std::string full = localEmptied ? r : l;
+        for (const char* name : {"a.kvo", "b.kvo"})
+            WriteFile(full + "/" + name, "x");
+        const std::string state = dir / "prog/VarnelFileSyncSettings/Program_Logs.";
+        WriteFile(state + "dat", "a.kvo\r\nb.kvo\r\n");
+        WriteFile(state + "tmp", "left over\r\n");
+        a.form.chkLogToFile.SetValue(1);
+
+        ScanFolderPair(a.ctx, l, r, "*.kvo", category);
+
+        const std::string message = std::string("Stopped Scanning Program Logs Files: ") +
+                                    (localEmptied ? "Local" : "Remote") + " Folder Is Empty";
+        EXPECT_THAT(a.form.lstTasksToDo.Items(), IsEmpty());
+        EXPECT_EQ(a.state.QueuedTaskCount, 0);
+        EXPECT_EQ(ReadFile(state + "dat"), "a.kvo\r\nb.kvo\r\n");
+        EXPECT_EQ(ReadFile(state + "tmp"), "left over\r\n");
+        EXPECT_EQ(a.form.lblStatus.Caption(), "14:02:11 - " + message);
+        EXPECT_EQ(a.form.lstCompletedTasks.Items().back(), "14:02:11 - Scan    " + message);
+        const std::string log = ReadFile(dir / "prog/VarnelFileSync Logs/Task_Log_12052026.txt");
+        EXPECT_THAT(log, HasSubstr("14:02:11 - Scan    " + message + "\r\n"));
+        EXPECT_THAT(log, Not(HasSubstr("needs to be deleted")));
+        EXPECT_TRUE(a.state.RunHadFailure);
+    }
+}
+
+TEST_F(FolderScanTest, SideWithOneFileLeftStillPropagatesDeletions) {
+    // Since the last sync the local side lost c.kvo and the remote side a.kvo and b.kvo.
+    Commit("a.kvo\r\nb.kvo\r\nc.kvo\r\n");
+    Put(local, "a.kvo");
+    Put(local, "b.kvo");
+    Put(remote, "c.kvo");
+    Scan();
+    EXPECT_THAT(Tasks(), ElementsAre(Delete(local, "a.kvo"), Delete(local, "b.kvo"),
+                                     Delete(remote, "c.kvo")));
+    EXPECT_EQ(ReadFile(StateFile(".tmp")), "\r\n");
+    EXPECT_FALSE(app.state.RunHadFailure);
+}
+
+TEST_F(FolderScanTest, BothFoldersEmptySaveAnEmptyList) {
+    Scan();
+    EXPECT_THAT(Tasks(), IsEmpty());
+    EXPECT_EQ(ReadFile(StateFile(".tmp")), "\r\n");
+    EXPECT_EQ(app.form.pbTask.Value(), 100);
+    EXPECT_EQ(app.form.lblStatus.Caption(), "14:02:11 - Done Scanning Program Logs");
+}
+
+TEST_F(FolderScanTest, NamesCompareWithCase) {
+    // Two names that differ in case are two files on this file system.
+    Put(local, "A.KVO");
+    Put(remote, "a.kvo");
+    // The previous contents hold Spot.kvo; spot.kvo is another name, so it is copied.
+    Put(local, "spot.kvo");
+    Commit("Spot.kvo\r\n");
+    Scan();
+    EXPECT_THAT(Tasks(), ElementsAre(Copy(local, remote, "A.KVO"), Copy(local, remote, "spot.kvo"),
+                                     Copy(remote, local, "a.kvo")));
+}
+
+TEST_F(FolderScanTest, AudioPatternListsOnlyVisibleAudioFiles) {
+    category = "Audio Folder 3";
+    for (const char* name : {"b.WAV", "a.krt", "c.mp3", "D.mp2", "notes.txt", ".hidden.wav"}) {
+        Put(local, name);
+    }
+    test::MakeDirs(local + "/folder.wav");
+    ASSERT_EQ(::symlink((local + "/a.krt").c_str(), (local + "/link.wav").c_str()), 0);
+    ASSERT_EQ(::mkfifo((local + "/pipe.mp3").c_str(), 0600), 0);
+
+    Scan("*.krt;*.wav;*.mp3;*.mp2");
+
+    EXPECT_THAT(Tasks(), ElementsAre(Copy(local, remote, "a.krt"), Copy(local, remote, "b.WAV"),
+                                     Copy(local, remote, "c.mp3"), Copy(local, remote, "D.mp2")));
+    EXPECT_TRUE(Exists(tmp / "prog/VarnelFileSyncSettings/Audio_Folder_3.tmp"));
+}
+
+TEST_F(FolderScanTest, NamesTheTaskFormatCannotCarryAreNeverSynced) {
+    Put(local, "good.kvo");
+    for (const std::string& name :
+         std::vector<std::string>{"quote\".kvo", "line\nfeed.kvo", "carriage\rreturn.kvo",
+                                  "bell\x07.kvo", "star*.kvo"}) {
+        Put(local, name);
+    }
+    app.form.chkLogToFile.SetValue(1);
+
+    Scan();
+
+    EXPECT_THAT(Tasks(), ElementsAre(Copy(local, remote, "good.kvo")));
+    EXPECT_EQ(ReadFile(StateFile(".tmp")), "good.kvo\r\n");
+    for (const std::string shown :
+         {"quote\".kvo", "line?feed.kvo", "carriage?return.kvo", "bell?.kvo", "star*.kvo"}) {
+        const std::string line = "14:02:11 - Scan    Error analyzing file " + local + "/" + shown;
+        EXPECT_THAT(Completed(), testing::Contains(line));
+        EXPECT_THAT(TaskLog(), HasSubstr(line + "\r\n"));
+    }
+}
+
+TEST_F(FolderScanTest, ProgressClockYieldsAndPausesFollowTheFiles) {
+    for (int i = 1; i <= 40; ++i)
+        Put(local, Numbered("l", 100 + i));
+    for (int i = 1; i <= 20; ++i)
+        Put(remote, Numbered("r", 100 + i));
+    std::vector<int> progress;
+    app.form.notifier.listener = [&](const std::string& control) {
+        if (control == "pbTask") progress.push_back(app.form.pbTask.Value());
+    };
+    app.clock.second = 59;  // lblTime shows the clock only from the 20th file on
+
+    Scan();
+
+    for (int fixed : {1, 3, 5, 20, 30, 32, 34, 65, 95, 96, 98, 100}) {
+        EXPECT_THAT(progress, testing::Contains(fixed)) << fixed;
+    }
+    EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
+    // Files 20 and 40 of each local pass, file 20 of each remote pass.
+    EXPECT_EQ(app.trayRefreshes, 6);
+    EXPECT_EQ(app.form.lblTime.Caption(), "14:02:59");
+    // One yield and one pause per file in each of the four passes.
+    EXPECT_EQ(app.yields, 120);
+    EXPECT_EQ(app.sleeps, std::vector<int>(120, 6));
+}
+
+TEST_F(FolderScanTest, ClockIsNotShownBeforeThe20thFile) {
+    for (int i = 1; i <= 19; ++i)
+        Put(local, Numbered("f", 100 + i));
+    app.state.SleepTimeSync = 0;
+    app.clock.second = 59;
+    const std::string clockBefore = app.form.lblTime.Caption();
+    Scan();
+    EXPECT_EQ(app.trayRefreshes, 0);
+    EXPECT_EQ(app.form.lblTime.Caption(), clockBefore);
+    EXPECT_THAT(app.sleeps, IsEmpty());
+}
+
+TEST_F(FolderScanTest, PathWithTrailingSeparatorGivesOneSeparator) {
+    Put(local, "a.kvo");
+    ScanFolderPair(app.ctx, local + "/", remote + "/", "", category);
+    EXPECT_THAT(Tasks(), ElementsAre(Copy(local, remote, "a.kvo")));
+}
+
+TEST(SecondsBetweenTest, CountsWallClockSecondsAcrossDays) {
+    const LocalDateTime a{2026, 12, 31, 23, 59, 55};
+    const LocalDateTime b{2027, 1, 1, 0, 0, 4};
+    EXPECT_EQ(SecondsBetween(a, b), 9);
+    EXPECT_EQ(SecondsBetween(b, a), -9);
+}
+
+}  // namespace
+}  // namespace vfs
