@@ -119,9 +119,12 @@ void cboSyncSpeed_Click(Context& ctx) {
 }
 
 void cboPriority_Click(Context& ctx) {
-    // 1. List position p stands for level p + 1, so the most urgent level (0) is reached
-    //    only when the list is left without a position (a stored level of 0).
-    ctx.state.AppPriority = ctx.form.cboPriority.ListIndex() + 1;
+    // Without a chosen row there is no level to take; the loaded one stays.
+    const int position = ctx.form.cboPriority.ListIndex();
+    if (position < 0) return;
+    // 1. List position p stands for level p + 1: the most urgent level (0) is never chosen
+    //    here, only loaded.
+    ctx.state.AppPriority = position + 1;
     // 2. The level is kept even when the system refuses it.
     SaveInit(ctx, "Settings", "AppPriority", ctx.state.AppPriority);
     // 3. Apply it and say whether the system took it.

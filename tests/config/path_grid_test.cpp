@@ -185,8 +185,9 @@ TEST_F(PathGridTest, DeletingARowMovesTheIndicatorsBehindItUp) {
     const std::vector<std::string> tags = {"1", "-1", "0", "1"};
     const std::vector<std::string> pictures = {"imgLineLinkActive", "imgLineLinkError",
                                                "imgLineLinkDisabled", "imgLineLinkScanning"};
+    const std::vector<std::string> locals = {dir / "l0", dir / "l1", dir / "l2", dir / "l3"};
     for (int r = 0; r < 4; ++r) {
-        AddRow(dir / ("l" + std::to_string(r)), dir / ("r" + std::to_string(r)), tags[r]);
+        AddRow(locals[r], remote, tags[r]);
         lineLink(r).SetPictureId(pictures[r]);
         lineLink(r).SetVisible(true);
     }
@@ -199,7 +200,7 @@ TEST_F(PathGridTest, DeletingARowMovesTheIndicatorsBehindItUp) {
 
     EXPECT_EQ(std::vector<std::string>(app.form.lstLAudioPaths.Items().begin(),
                                        app.form.lstLAudioPaths.Items().end()),
-              (std::vector<std::string>{dir / "l0", dir / "l2", dir / "l3"}));
+              (std::vector<std::string>{locals[0], locals[2], locals[3]}));
     EXPECT_EQ(app.form.lstRAudioPaths.ListCount(), 3u);
     for (int r : {1, 2}) {
         EXPECT_EQ(lineLink(r).Tag(), tags[r + 1]) << r;

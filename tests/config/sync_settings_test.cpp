@@ -151,6 +151,12 @@ TEST_F(PriorityHandlerTest, LowSavesLevelFiveAndLowersTheThread) {
     TempDir dir;
     TestApp app(dir.path());
     FillPriorities(app);
+    // No row chosen: no level to take, so the most urgent one is not reached by accident.
+    app.state.AppPriority = 3;
+    cboPriority_Click(app.ctx);
+    EXPECT_EQ(app.state.AppPriority, 3);
+    EXPECT_EQ(app.form.lblResult.Caption(), "Application Priority Not Verified");
+
     app.form.cboPriority.SetListIndex(4);
     cboPriority_Click(app.ctx);
     EXPECT_EQ(app.state.AppPriority, 5);
