@@ -63,7 +63,8 @@ constexpr std::array<RowTops, kCategoryCount> kExtendedRowTops = {{{255, 300, 33
                                                                    {1575, 1620, 1650},
                                                                    {1905, 1950, 1980},
                                                                    {2235, 2280, 2310}}};
-// Without the extended rows the others close up; hidden rows keep their tops.
+// Without the extended rows the others close up. The hidden rows (zeros here) are not
+// moved at all, so they come back where they were.
 constexpr std::array<RowTops, kCategoryCount> kCompactRowTops = {{{255, 300, 330},
                                                                   {0, 0, 0},
                                                                   {0, 0, 0},
