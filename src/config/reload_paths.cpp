@@ -45,31 +45,38 @@ void ReloadFixedFolders(Context& ctx, const std::string& title) {
     }
 }
 
-// A row whose remote folder the operator still has to choose.
-void AddUnpairedAudioRow(Context& ctx, int indicator, const std::string& localFolder) {
+// A row whose remote folder the operator still has to choose, with the indicator of the row
+// it lands in.
+void AddUnpairedAudioRow(Context& ctx, const std::string& localFolder) {
+    Picture& link = ctx.form.imgLineLink[ctx.form.lstLAudioPaths.ListCount()];
     ctx.form.lstLAudioPaths.AddItem(localFolder);
     ctx.form.lstRAudioPaths.AddItem(kNotSpecified);
-    Picture& link = ctx.form.imgLineLink[indicator];
     link.SetPictureId(kLineLinkError);
     link.SetTag(kTagError);
     link.SetVisible(true);
 }
 
-// Every entry is read: a missing one leaves a gap, and each row keeps the indicator of its
-// entry number.
+void ClearAudioIndicator(Picture& link) {
+    link.SetPictureId(kLineLinkDisabled);
+    link.SetTag(kTagDisabled);
+    link.SetVisible(false);
+}
+
+// Every entry is read; a missing one does not end the list. Rows are numbered as they land
+// in the lists, so a gap among the entries leaves no row with another row's indicator.
 void ReloadAudioFolders(Context& ctx) {
     for (int i = 0; i < kAudioEntries; ++i) {
         std::string path = GetSpecifiedInit(ctx, kAudioTitle, "AudioFilePaths",
                                             "AudioPath" + std::to_string(i), kNoAudioFolder)
                                .ToText();
-        if (path != kNoAudioFolder) {
-            AddUnpairedAudioRow(ctx, i, path);
-            continue;
-        }
-        Picture& link = ctx.form.imgLineLink[i];
-        link.SetPictureId(kLineLinkDisabled);
-        link.SetTag(kTagDisabled);
-        link.SetVisible(false);
+        if (path != kNoAudioFolder) AddUnpairedAudioRow(ctx, path);
+    }
+}
+
+// Indicators beyond the last row, up to the last entry read, show no row.
+void ClearUnusedAudioIndicators(Context& ctx) {
+    for (auto row = ctx.form.lstLAudioPaths.ListCount(); row < kAudioEntries; ++row) {
+        ClearAudioIndicator(ctx.form.imgLineLink[row]);
     }
 }
 
@@ -80,7 +87,9 @@ void ReloadPaths(Context& ctx, int16_t session) {
     ctx.form.lstLAudioPaths.Clear();
     ctx.form.lstRAudioPaths.Clear();
     ReloadAudioFolders(ctx);
-    if (ctx.form.lstRAudioPaths.ListCount() == 0) AddUnpairedAudioRow(ctx, 0, kDefaultAudioFolder);
+    // Without any audio folder of the automation system, offer its usual one.
+    if (ctx.form.lstRAudioPaths.ListCount() == 0) AddUnpairedAudioRow(ctx, kDefaultAudioFolder);
+    ClearUnusedAudioIndicators(ctx);
     ValidatePaths(ctx);
 }
 

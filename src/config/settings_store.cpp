@@ -180,18 +180,17 @@ void LoadCategorySwitches(Context& ctx) {
     }
 }
 
-void LoadAudioRow(Context& ctx, int i) {
-    const std::string row = std::to_string(i);
-    Picture& indicator = ctx.form.imgLineLink[i];
-    std::string local = GetInit(ctx, "Paths", "LAudioPath" + row, kNotSpecified).ToText();
-    if (local == kNotSpecified) {
-        indicator.SetVisible(false);
-        return;
-    }
+// Entry i lands in the next free row; its switch goes to that row's indicator, so a gap
+// among the stored entries does not hand one row's switch to another.
+void LoadAudioEntry(Context& ctx, int i) {
+    const std::string entry = std::to_string(i);
+    std::string local = GetInit(ctx, "Paths", "LAudioPath" + entry, kNotSpecified).ToText();
+    if (local == kNotSpecified) return;
+    Picture& indicator = ctx.form.imgLineLink[ctx.form.lstLAudioPaths.ListCount()];
     ctx.form.lstLAudioPaths.AddItem(local);
     ctx.form.lstRAudioPaths.AddItem(
-        GetInit(ctx, "Paths", "RAudioPath" + row, kNotSpecified).ToText());
-    if (auto on = GetInit(ctx, "Paths", "AudioPathEnabled" + row, 1).ToFlag()) {
+        GetInit(ctx, "Paths", "RAudioPath" + entry, kNotSpecified).ToText());
+    if (auto on = GetInit(ctx, "Paths", "AudioPathEnabled" + entry, 1).ToFlag()) {
         SetIndicator(indicator, *on, kLineLinkActive, kLineLinkDisabled);
     }
     indicator.SetVisible(true);
@@ -200,12 +199,17 @@ void LoadAudioRow(Context& ctx, int i) {
 void LoadAudioRows(Context& ctx) {
     if (ctx.state.FirstRun) {
         ReloadPaths(ctx, ToInt16(IniValue(ctx.state.SessionSuffix).Val()));
-        for (int i = 0; i < ctx.state.MaxAudioPaths; ++i)
+        for (int i = 0; i < ctx.state.MaxAudioPaths; ++i) {
             ctx.form.imgLineLink[i].SetTag(kTagDisabled);
+        }
         return;
     }
     for (int i = 0; i < ctx.state.MaxAudioPaths; ++i)
-        LoadAudioRow(ctx, i);
+        LoadAudioEntry(ctx, i);
+    for (int row = static_cast<int>(ctx.form.lstLAudioPaths.ListCount());
+         row < ctx.state.MaxAudioPaths; ++row) {
+        ctx.form.imgLineLink[row].SetVisible(false);
+    }
 }
 
 void LoadSyncCycle(Context& ctx) {

@@ -140,23 +140,23 @@ std::optional<std::string> FindProfileValue(const std::string& text, const std::
 std::string SetProfileValue(const std::string& text, const std::string& section,
                             const std::string& key, const std::string& value) {
     std::vector<std::string> lines = SplitLines(text);
-    const std::string entry = EntryLine(key, value);
     std::optional<std::size_t> header = FindSection(lines, section);
     if (!header) {
         lines.push_back("[" + section + "]");
-        lines.push_back(entry);
+        lines.push_back(EntryLine(key, value));
         return JoinLines(lines);
     }
     const std::size_t end = SectionEnd(lines, *header);
     if (std::optional<std::size_t> at = FindKey(lines, *header + 1, end, key)) {
-        lines[*at] = entry;
+        // The key keeps the spelling it has in the file.
+        lines[*at] = EntryLine(Classify(lines[*at]).name, value);
         return JoinLines(lines);
     }
     // After the section's last non-blank line, so blank lines between sections stay put.
     std::size_t insertAt = end;
     while (insertAt > *header + 1 && TrimBlanks(lines[insertAt - 1]).empty())
         --insertAt;
-    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insertAt), entry);
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insertAt), EntryLine(key, value));
     return JoinLines(lines);
 }
 
