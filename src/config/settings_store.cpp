@@ -2,6 +2,9 @@
 
 #include <array>
 #include <cctype>
+#include <optional>
+#include <string>
+#include <utility>
 
 #include "config/pages.h"
 #include "config/path_grid.h"
