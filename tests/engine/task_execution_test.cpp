@@ -110,6 +110,15 @@ TEST_F(TaskTest, ReplaceSwapsInTheNewContentAndBacksUpTheOldOne) {
     }
 }
 
+TEST_F(TaskTest, CopyOntoAFileThatAppearedAfterTheScanIsAReplace) {
+    EnableBackups();
+    Source("a.kvo", "new");
+    OldDestination("a.kvo", "appeared");
+    ASSERT_TRUE(Run(kTaskCopy, "a.kvo"));
+    EXPECT_EQ(ReadFile(R + "a.kvo"), "new");
+    EXPECT_EQ(ReadFile(bak + "Program_Logs/001/a.kvo"), "appeared");
+}
+
 TEST_F(TaskTest, DeleteRemovesTheFileAfterItsBackup) {
     for (bool backups : {false, true}) {
         SCOPED_TRACE(backups);
