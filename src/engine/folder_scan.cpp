@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <memory>
 #include <optional>
 #include <unordered_set>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "engine/state_files.h"
 #include "engine/task_line.h"
 #include "platform/file_system.h"
+#include "platform/open_folder.h"
 
 namespace vfs {
 
@@ -137,11 +139,13 @@ class PairScan {
         stage_ = 2;
         step_ = "Searching For " + pattern_ + " Files in " + local_;
         auto localNames = platform::ListFolder(local_, pattern_);
-        if (!localNames) return Next::Error;
+        localFolder_ = std::make_unique<platform::OpenFolder>(local_);
+        if (!localNames || !localFolder_->IsOpen()) return Next::Error;
         stage_ = 3;
         step_ = "Searching For " + pattern_ + " Files in " + remote_;
         auto remoteNames = platform::ListFolder(remote_, pattern_);
-        if (!remoteNames) return Next::Error;
+        remoteFolder_ = std::make_unique<platform::OpenFolder>(remote_);
+        if (!remoteNames || !remoteFolder_->IsOpen()) return Next::Error;
         localNames_ = std::move(*localNames);
         remoteNames_ = std::move(*remoteNames);
         step_ = "Re-Dimensioning File Lists (Local:" + std::to_string(localNames_.size()) +
@@ -156,25 +160,25 @@ class PairScan {
     void ReadLocal() {
         stage_ = 4;
         step_ = "Analyzing " + local_ + " Contents";
-        ReadEntries(localNames_, local_, remote_, 5, 15, localEntries_);
+        ReadEntries(localNames_, local_, *localFolder_, *remoteFolder_, 5, 15, localEntries_);
     }
 
     // 6. Remote entries, the folders swapped.
     void ReadRemote() {
         stage_ = 5;
         step_ = "Analyzing " + remote_ + " Contents";
-        ReadEntries(remoteNames_, remote_, local_, 20, 10, remoteEntries_);
+        ReadEntries(remoteNames_, remote_, *remoteFolder_, *localFolder_, 20, 10, remoteEntries_);
     }
 
     // One entry per listed name; a file that cannot be read becomes a blank entry.
     void ReadEntries(const std::vector<std::string>& names, const std::string& folder,
-                     const std::string& otherFolder, int base, int span,
-                     std::vector<FileEntry>& entries) {
+                     const platform::OpenFolder& open, const platform::OpenFolder& other, int base,
+                     int span, std::vector<FileEntry>& entries) {
         const std::size_t n = names.size();
         for (std::size_t i = 1; i <= n; ++i) {
             const std::string& name = names[i - 1];
             FileEntry& entry = entries[i - 1];
-            if (!ReadFileInfo(folder + name, name, entry)) {
+            if (!ReadFileInfo(open, name, entry)) {
                 entry = BlankEntry();
                 LogLine(ctx_, TimeStamp(ctx_) + " - Scan    Error analyzing file " + folder +
                                   Printable(name));
@@ -185,19 +189,20 @@ class PairScan {
             ctx_.ports.yield();
             RefreshDisplayEvery20th(i);
             entry.FileName = name;
-            entry.onOtherSide = FileExists(otherFolder + name);
+            entry.onOtherSide = other.Contains(name);
             SetProgress(base + RoundHalfEven(span * static_cast<double>(i) / n));
             Pause();
         }
     }
 
-    bool ReadFileInfo(const std::string& path, const std::string& name, FileEntry& entry) {
+    // The file's time and length, or false when it has gone or cannot be read.
+    static bool ReadFileInfo(const platform::OpenFolder& folder, const std::string& name,
+                             FileEntry& entry) {
         if (!CanBeSynced(name)) return false;
-        const std::optional<LocalDateTime> modified = platform::ModifiedTime(path);
-        const int64_t size = platform::FileSize(path);
-        if (!modified || size < 0) return false;
-        entry.fileDate = *modified;
-        entry.fileSize = size;
+        const std::optional<platform::FileInfo> info = folder.Info(name);
+        if (!info) return false;
+        entry.fileDate = info->modified;
+        entry.fileSize = info->size;
         return true;
     }
 
@@ -277,7 +282,7 @@ class PairScan {
     Next ApplyDateRule(const FileEntry& entry, std::size_t i) {
         stage_ = 62000 + static_cast<int32_t>(i);
         const std::string& name = entry.FileName;
-        const std::optional<LocalDateTime> remoteTime = platform::ModifiedTime(remote_ + name);
+        const std::optional<LocalDateTime> remoteTime = remoteFolder_->ModifiedTime(name);
         if (!remoteTime) return Next::Error;
         const int64_t d = SecondsBetween(entry.fileDate, *remoteTime);
         if (d > ctx_.state.FileDateTolerance) {
@@ -417,6 +422,10 @@ class PairScan {
 
     std::vector<std::string> localNames_;
     std::vector<std::string> remoteNames_;
+    // Held open from the listing to the end of the scan: every look-up addresses the folder
+    // that was listed.
+    std::unique_ptr<platform::OpenFolder> localFolder_;
+    std::unique_ptr<platform::OpenFolder> remoteFolder_;
     std::vector<FileEntry> localEntries_;
     std::vector<FileEntry> remoteEntries_;
     std::unordered_set<std::string> previous_;

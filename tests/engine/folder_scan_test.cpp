@@ -251,6 +251,24 @@ TEST_F(FolderScanTest, RemoteFileVanishingBeforeComparisonAbortsThePair) {
     EXPECT_TRUE(app.state.RunHadFailure);
 }
 
+TEST_F(FolderScanTest, FileVanishingWhileListedBecomesABlankEntry) {
+    Put(local, "a.kvo");
+    Put(local, "b.kvo");
+    Put(local, "c.kvo");
+    app.ports.yield = [&] {
+        if (app.form.lblStatus.Caption().ends_with("/a.kvo")) ::unlink((local + "/b.kvo").c_str());
+    };
+
+    Scan();
+
+    EXPECT_THAT(Completed(),
+                testing::Contains("14:02:11 - Scan    Error analyzing file " + local + "/b.kvo"));
+    EXPECT_THAT(Tasks(), ElementsAre(Copy(local, remote, "a.kvo"), Copy(local, remote, "c.kvo")));
+    EXPECT_EQ(ReadFile(StateFile(".tmp")), "a.kvo\r\nc.kvo\r\n");
+    // No pause for the blank entry, neither when reading nor when comparing.
+    EXPECT_EQ(app.sleeps.size(), 4u);
+}
+
 TEST_F(FolderScanTest, MissingFolderStopsThePairWithoutTouchingItsState) {
     for (bool localMissing : {true, false}) {
         SCOPED_TRACE(localMissing ? "local missing" : "remote missing");

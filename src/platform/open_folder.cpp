@@ -1,0 +1,50 @@
+#include "platform/open_folder.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vfs::platform {
+
+namespace {
+
+// A name that would reach outside the folder is never looked up.
+bool IsPlainName(const std::string& name) {
+    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos;
+}
+
+}  // namespace
+
+OpenFolder::OpenFolder(const std::string& path) {
+    if (!path.empty()) fd_ = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+}
+
+OpenFolder::~OpenFolder() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+bool OpenFolder::Contains(const std::string& name) const {
+    struct stat st {};
+    return IsOpen() && IsPlainName(name) &&
+           ::fstatat(fd_, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+std::optional<FileInfo> OpenFolder::Info(const std::string& name) const {
+    struct stat st {};
+    if (!IsOpen() || !IsPlainName(name) || ::fstatat(fd_, name.c_str(), &st, 0) != 0 ||
+        !S_ISREG(st.st_mode)) {
+        return std::nullopt;
+    }
+    return FileInfo{EpochToLocal(static_cast<int64_t>(st.st_mtim.tv_sec)),
+                    static_cast<int64_t>(st.st_size)};
+}
+
+std::optional<LocalDateTime> OpenFolder::ModifiedTime(const std::string& name) const {
+    struct stat st {};
+    if (!IsOpen() || !IsPlainName(name) || ::fstatat(fd_, name.c_str(), &st, 0) != 0) {
+        return std::nullopt;
+    }
+    return EpochToLocal(static_cast<int64_t>(st.st_mtim.tv_sec));
+}
+
+}  // namespace vfs::platform
