@@ -119,23 +119,14 @@ Outcome FailedCopy(TaskRun& run, const std::string& source, const std::string& d
     return Outcome::Failed;
 }
 
-Outcome UnableToReplace(TaskRun& run, const std::string& destination,
-                        const std::string& temporary) {
-    AddCompletedLine(
-        run.ctx, TimeStamp(run.ctx) + " - Copy/Replace failed, unable to replace " + destination);
-    ForgetInPendingStates(run.ctx, destination);
-    DeleteIfPresent(temporary);
-    return Outcome::Failed;
-}
-
-// Puts the flushed temporary file in the destination's place.
-Outcome SwapIn(TaskRun& run, const std::string& source, const std::string& destination,
+// Puts the flushed temporary file in the destination's place. An old destination is
+// replaced in one step, so a crash cannot leave the name empty (the next run would take
+// that for a deletion). A destination that cannot be deleted cannot be replaced either.
+Outcome SwapIn(const std::string& source, const std::string& destination,
                const std::string& temporary, bool replacing) {
     auto sourceTime = platform::ModifiedTime(source);
     if (!sourceTime) return Outcome::Error;
-    if (replacing && !platform::DeleteFile(destination)) return Outcome::Error;
-    if (replacing && FileExists(destination)) return UnableToReplace(run, destination, temporary);
-    if (!platform::RenameNoReplace(temporary, destination)) return Outcome::Error;
+    if (!platform::MoveIntoPlace(temporary, destination, replacing)) return Outcome::Error;
     SetFileDate(destination, *sourceTime);
     return Outcome::Done;
 }
@@ -164,7 +155,7 @@ Outcome CopyOrReplace(TaskRun& run, bool backupSuccess) {
     if (!CopyIntoTemporary(run.ctx, source, temporary)) {
         return FailedCopy(run, source, destination, temporary);
     }
-    Outcome outcome = SwapIn(run, source, destination, temporary, replacing);
+    Outcome outcome = SwapIn(source, destination, temporary, replacing);
     if (outcome == Outcome::Error) DeleteIfPresent(temporary);
     return outcome;
 }

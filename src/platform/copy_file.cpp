@@ -1,5 +1,7 @@
 #include "platform/copy_file.h"
 
+#include "platform/file_system.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -120,6 +122,15 @@ bool CarryOverAttributes(int out, const struct stat& source) {
     return ::fchmod(out, source.st_mode & kModeBits) == 0;
 }
 
+void SyncFolderOf(const std::string& path) {
+    std::size_t slash = path.find_last_of('/');
+    std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
 }  // namespace
 
 bool CopyFileChunked(const std::string& source, const std::string& destination,
@@ -144,6 +155,21 @@ bool FlushFileToDisk(const std::string& path) {
     bool ok = ::fsync(fd) == 0;
     ::close(fd);
     return ok;
+}
+
+bool MoveIntoPlace(const std::string& from, const std::string& to, bool replaceExisting) {
+    if (from.empty() || to.empty()) return false;
+    if (replaceExisting) {
+        struct stat st {};
+        if (::lstat(to.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || !HasWriteBit(st.st_mode)) {
+            return false;
+        }
+        if (::rename(from.c_str(), to.c_str()) != 0) return false;
+    } else if (!RenameNoReplace(from, to)) {
+        return false;
+    }
+    SyncFolderOf(to);
+    return true;
 }
 
 }  // namespace vfs::platform

@@ -24,4 +24,10 @@ bool CopyFileChunked(const std::string& source, const std::string& destination,
 // Flushes a file's data and attributes to disk; false when it cannot be opened or flushed.
 bool FlushFileToDisk(const std::string& path);
 
+// Gives a finished file its real name in one step, then flushes the folder so the new name
+// survives a crash. With replaceExisting the target must be a writable regular file, which
+// the move replaces atomically (there is never a moment without a file under that name);
+// without it an existing target is refused.
+bool MoveIntoPlace(const std::string& from, const std::string& to, bool replaceExisting);
+
 }  // namespace vfs::platform

@@ -97,6 +97,25 @@ TEST(CopyFileChunked, RefusalsLeaveTheDestinationAsItWas) {
     EXPECT_FALSE(Exists(dir / "out"));
 }
 
+TEST(MoveIntoPlace, ReplacesOnlyWhenAskedAndOnlyAWritableFile) {
+    TempDir dir;
+    WriteFile(dir / "new", "new");
+    WriteFile(dir / "old", "old");
+    EXPECT_FALSE(MoveIntoPlace(dir / "new", dir / "old", false));
+    EXPECT_EQ(ReadFile(dir / "old"), "old");
+    ASSERT_TRUE(MoveIntoPlace(dir / "new", dir / "old", true));
+    EXPECT_EQ(ReadFile(dir / "old"), "new");
+    EXPECT_FALSE(Exists(dir / "new"));
+
+    WriteFile(dir / "next", "next");
+    ::chmod((dir / "old").c_str(), 0444);
+    EXPECT_FALSE(MoveIntoPlace(dir / "next", dir / "old", true));
+    EXPECT_EQ(ReadFile(dir / "old"), "new");
+    EXPECT_FALSE(MoveIntoPlace(dir / "next", dir / "absent", true)) << "nothing to replace";
+    ASSERT_TRUE(MoveIntoPlace(dir / "next", dir / "absent", false));
+    EXPECT_EQ(ReadFile(dir / "absent"), "next");
+}
+
 // tmpfs and the test folder's file system differ, so the kernel copy refuses and the
 // read/write path does the work.
 TEST(CopyFileChunked, CopiesAcrossFileSystems) {
