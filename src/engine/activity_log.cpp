@@ -17,7 +17,8 @@ std::string TwoDigits(int v) {
 
 std::string CollapseDoubledSeparators(std::string path) {
     std::string doubled(2, kSep);
-    for (std::size_t pos; (pos = path.find(doubled)) != std::string::npos;) path.erase(pos, 1);
+    for (std::size_t pos; (pos = path.find(doubled)) != std::string::npos;)
+        path.erase(pos, 1);
     return path;
 }
 
@@ -35,15 +36,16 @@ std::string FormatClock(const LocalDateTime& t) {
     return TwoDigits(t.hour) + ":" + TwoDigits(t.minute) + ":" + TwoDigits(t.second);
 }
 
-std::string TimeStamp(const Context& ctx) { return FormatClock(ctx.ports.now()); }
+std::string TimeStamp(const Context& ctx) {
+    return FormatClock(ctx.ports.now());
+}
 
 std::string FormatLogDate(const LocalDateTime& t) {
     return TwoDigits(t.month) + TwoDigits(t.day) + std::to_string(t.year);
 }
 
 std::string TaskLogFolder(const Context& ctx) {
-    return CollapseDoubledSeparators(ctx.ports.programFolder + kSep + "VarnelFileSync Logs" +
-                                     kSep);
+    return CollapseDoubledSeparators(ctx.ports.programFolder + kSep + "VarnelFileSync Logs" + kSep);
 }
 
 void AddCompletedLine(Context& ctx, const std::string& text) {
