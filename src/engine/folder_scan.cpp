@@ -4,6 +4,7 @@
 #include <cmath>
 #include <memory>
 #include <optional>
+#include <string_view>
 #include <unordered_set>
 #include <vector>
 
@@ -21,6 +22,8 @@ namespace {
 // Every 20th file refreshes the clock and the tray icon; more often only costs time.
 constexpr std::size_t kDisplayRefreshEvery = 20;
 constexpr const char* kDecisionHead = " -         ";
+// What a copy in progress appends to its destination's name.
+constexpr std::string_view kCopyTemporarySuffix = ".tmp";
 
 // Nearest whole number, halves to the even neighbour (the default rounding mode).
 int RoundHalfEven(double x) {
@@ -148,12 +151,30 @@ class PairScan {
         if (!remoteNames || !remoteFolder_->IsOpen()) return Next::Error;
         localNames_ = std::move(*localNames);
         remoteNames_ = std::move(*remoteNames);
+        LeaveOutInterruptedCopies(localNames_);
+        LeaveOutInterruptedCopies(remoteNames_);
         step_ = "Re-Dimensioning File Lists (Local:" + std::to_string(localNames_.size()) +
                 " Files, Remote:" + std::to_string(remoteNames_.size()) + ")";
         localEntries_.assign(localNames_.size(), FileEntry{});
         remoteEntries_.assign(remoteNames_.size(), FileEntry{});
         SetProgress(5);
         return Next::Go;
+    }
+
+    // A copy is written under the destination's name + ".tmp" and renamed when complete, so
+    // a crash mid-copy can leave such a file beside (or instead of) the real one. It is our
+    // own debris, not the operator's file: synced, it would spread to the other side. An
+    // operator's "notes.tmp" without a "notes" on either side is an ordinary file.
+    void LeaveOutInterruptedCopies(std::vector<std::string>& names) const {
+        std::erase_if(names, [this](const std::string& name) { return IsInterruptedCopy(name); });
+    }
+
+    bool IsInterruptedCopy(const std::string& name) const {
+        if (name.size() <= kCopyTemporarySuffix.size() || !name.ends_with(kCopyTemporarySuffix)) {
+            return false;
+        }
+        const std::string twin = name.substr(0, name.size() - kCopyTemporarySuffix.size());
+        return localFolder_->Contains(twin) || remoteFolder_->Contains(twin);
     }
 
     // 5. Local entries.

@@ -401,6 +401,28 @@ TEST_F(FolderScanTest, NamesTheTaskFormatCannotCarryAreNeverSynced) {
     }
 }
 
+// A crash mid-copy leaves "<name>.tmp" beside the real name or on the side the copy was
+// going to; listing it under "*.*" would sync it as an ordinary file.
+TEST_F(FolderScanTest, InterruptedCopiesAreLeftOutButAnOperatorsTmpFileSyncs) {
+    category = "Text Files";
+    PutBoth("notes.txt");
+    Put(local, "notes.txt.tmp");  // twin on both sides
+    Put(remote, "clip.mp4");
+    Put(local, "clip.mp4.tmp");  // twin only on the other side
+    Put(remote, "cue.txt.tmp");  // a remote leftover whose twin is local
+    Put(local, "cue.txt");
+    Put(local, "memo.tmp");  // the operator's own: no "memo" anywhere
+
+    Scan("*.*");
+
+    EXPECT_THAT(Tasks(),
+                ElementsAre(Copy(local, remote, "cue.txt"), Copy(local, remote, "memo.tmp"),
+                            Copy(remote, local, "clip.mp4")));
+    EXPECT_EQ(ReadFile(tmp / "prog/VarnelFileSyncSettings/Text_Files.tmp"),
+              "cue.txt\r\nmemo.tmp\r\nnotes.txt\r\nclip.mp4\r\n");
+    EXPECT_THAT(Completed(), Not(testing::Contains(HasSubstr("Error analyzing"))));
+}
+
 TEST_F(FolderScanTest, ProgressClockYieldsAndPausesFollowTheFiles) {
     for (int i = 1; i <= 40; ++i)
         Put(local, Numbered("l", 100 + i));
