@@ -76,7 +76,9 @@ void lstCompletedTasks_DblClick(Context& ctx) {
 }
 
 void cmdTestLoad_Click(Context& ctx) {
-    const std::string file = WithTrailingSeparator(StateFolder(ctx)) + "PLog.dat";
+    const std::string folder = StateFolder(ctx);
+    if (folder.empty()) return;  // never a file of the current directory
+    const std::string file = WithTrailingSeparator(folder) + "PLog.dat";
     const std::optional<std::string> text = platform::ReadWholeFile(file);
     if (!text) return;
     for (const StateRecord& record : ParseRecordText(*text)) {

@@ -8,11 +8,11 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <strings.h>
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <strings.h>
 
 namespace vfs::platform {
 
@@ -22,9 +22,13 @@ bool StatPath(const std::string& path, struct stat& st) {
     return !path.empty() && ::stat(path.c_str(), &st) == 0;
 }
 
-bool HasWriteBit(const struct stat& st) { return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0; }
+bool HasWriteBit(const struct stat& st) {
+    return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0;
+}
 
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char Lower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 bool MatchFrom(const char* n, const char* p) {
     // Iterative wildcard match with backtracking on the last '*'.
@@ -44,7 +48,8 @@ bool MatchFrom(const char* n, const char* p) {
             return false;
         }
     }
-    while (*p == '*') ++p;
+    while (*p == '*')
+        ++p;
     return *p == '\0';
 }
 
@@ -72,7 +77,7 @@ bool LessIgnoringCase(const std::string& a, const std::string& b) {
 }  // namespace
 
 bool IsDirectory(const std::string& path) {
-    struct stat st{};
+    struct stat st {};
     return StatPath(path, st) && S_ISDIR(st.st_mode);
 }
 
@@ -81,7 +86,7 @@ bool FindFirstFile(const std::string& path) {
     std::size_t slash = path.find_last_of('/');
     std::string last = slash == std::string::npos ? path : path.substr(slash + 1);
     if (last.find_first_of("*?") == std::string::npos) {
-        struct stat st{};
+        struct stat st {};
         return ::lstat(path.c_str(), &st) == 0;
     }
     std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
@@ -96,10 +101,12 @@ bool CreateDirectory(const std::string& path) {
     return !path.empty() && ::mkdir(path.c_str(), 0777) == 0;
 }
 
-bool RemoveDirectory(const std::string& path) { return !path.empty() && ::rmdir(path.c_str()) == 0; }
+bool RemoveDirectory(const std::string& path) {
+    return !path.empty() && ::rmdir(path.c_str()) == 0;
+}
 
 bool DeleteFile(const std::string& path) {
-    struct stat st{};
+    struct stat st {};
     if (path.empty() || ::lstat(path.c_str(), &st) != 0) return false;
     if (S_ISDIR(st.st_mode)) return false;
     if (S_ISREG(st.st_mode) && !HasWriteBit(st)) return false;
@@ -109,46 +116,47 @@ bool DeleteFile(const std::string& path) {
 bool RenameNoReplace(const std::string& from, const std::string& to) {
     if (from.empty() || to.empty()) return false;
 #ifdef SYS_renameat2
-    long rc = ::syscall(SYS_renameat2, AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), 1u /*NOREPLACE*/);
+    long rc =
+        ::syscall(SYS_renameat2, AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), 1u /*NOREPLACE*/);
     if (rc == 0) return true;
     if (errno != EINVAL && errno != ENOSYS) return false;
 #endif
     // File systems without the no-replace flag: test, then rename.
-    struct stat st{};
+    struct stat st {};
     if (::lstat(to.c_str(), &st) == 0) return false;
     return ::rename(from.c_str(), to.c_str()) == 0;
 }
 
 bool IsReadOnly(const std::string& path) {
-    struct stat st{};
+    struct stat st {};
     return StatPath(path, st) && !HasWriteBit(st);
 }
 
 int64_t WritableFileSize(const std::string& path) {
-    struct stat st{};
+    struct stat st {};
     if (!StatPath(path, st) || !S_ISREG(st.st_mode) || !HasWriteBit(st)) return -1;
     int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
     if (fd < 0) return -1;
-    struct stat fst{};
+    struct stat fst {};
     int64_t size = ::fstat(fd, &fst) == 0 ? static_cast<int64_t>(fst.st_size) : -1;
     ::close(fd);
     return size;
 }
 
 int64_t FileSize(const std::string& path) {
-    struct stat st{};
+    struct stat st {};
     if (!StatPath(path, st) || !S_ISREG(st.st_mode)) return -1;
     return static_cast<int64_t>(st.st_size);
 }
 
 std::optional<LocalDateTime> ModifiedTime(const std::string& path) {
-    struct stat st{};
+    struct stat st {};
     if (!StatPath(path, st)) return std::nullopt;
     return EpochToLocal(static_cast<int64_t>(st.st_mtim.tv_sec));
 }
 
 bool SetModifiedTime(const std::string& path, const LocalDateTime& when) {
-    struct stat st{};
+    struct stat st {};
     if (!StatPath(path, st) || !HasWriteBit(st)) return false;
     auto secs = LocalToEpoch(when);
     if (!secs) return false;
@@ -161,7 +169,7 @@ bool SetModifiedTime(const std::string& path, const LocalDateTime& when) {
 }
 
 std::optional<DiskSpace> QueryDiskSpace(const std::string& path) {
-    struct statvfs vfs{};
+    struct statvfs vfs {};
     if (path.empty() || ::statvfs(path.c_str(), &vfs) != 0) return std::nullopt;
     DiskSpace space;
     space.availableToUser = static_cast<uint64_t>(vfs.f_bavail) * vfs.f_frsize;
@@ -217,11 +225,14 @@ bool WriteFileAtomic(const std::string& path, const std::string& content) {
     int fd = ::mkstemp(name.data());
     if (fd < 0) return false;
     bool ok = WriteAll(fd, content.data(), content.size()) && ::fsync(fd) == 0;
-    ok = (::fchmod(fd, 0666 & ~[] {
-              mode_t m = ::umask(0);
-              ::umask(m);
-              return m;
-          }()) == 0) && ok;
+    ok = (::fchmod(
+              fd, 0666 &
+                      ~[] {
+                          mode_t m = ::umask(0);
+                          ::umask(m);
+                          return m;
+                      }()) == 0) &&
+         ok;
     ok = (::close(fd) == 0) && ok;
     if (ok && ::rename(name.data(), path.c_str()) == 0) return true;
     ::unlink(name.data());
@@ -242,7 +253,7 @@ bool MatchesPattern(const std::string& name, const std::string& pattern) {
 }
 
 std::optional<std::vector<std::string>> ListFolder(const std::string& folder,
-                                                    const std::string& patterns) {
+                                                   const std::string& patterns) {
     if (folder.empty()) return std::nullopt;
     int dirfd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirfd < 0) return std::nullopt;
@@ -253,14 +264,15 @@ std::optional<std::vector<std::string>> ListFolder(const std::string& folder,
     }
     const std::vector<std::string> wanted = SplitPatterns(patterns);
     std::vector<std::string> names;
-    while (dirent* e = ::readdir(dir)) {
+    // A read error ends the listing early; a partial listing must not pass for the folder.
+    for (errno = 0; dirent* e = ::readdir(dir); errno = 0) {
         if (e->d_name[0] == '.') continue;  // hidden, and "." / ".."
         std::string name = e->d_name;
         if (std::none_of(wanted.begin(), wanted.end(),
                          [&](const std::string& p) { return MatchesPattern(name, p); })) {
             continue;
         }
-        struct stat st{};
+        struct stat st {};
         if (e->d_type != DT_UNKNOWN && e->d_type != DT_REG) continue;
         if (e->d_type == DT_UNKNOWN &&
             (::fstatat(dirfd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode))) {
@@ -268,7 +280,9 @@ std::optional<std::vector<std::string>> ListFolder(const std::string& folder,
         }
         names.push_back(std::move(name));
     }
+    const bool readFailed = errno != 0;
     ::closedir(dir);
+    if (readFailed) return std::nullopt;
     std::sort(names.begin(), names.end(), LessIgnoringCase);
     return names;
 }

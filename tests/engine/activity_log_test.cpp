@@ -2,6 +2,7 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <string>
 #include <utility>
@@ -78,6 +79,29 @@ TEST(ActivityLogTest, UnwritableTaskLogLosesOnlyTheFileLine) {
     LogLine(app.ctx, "14:02:11 - Sync    Started File Sync");
     EXPECT_THAT(app.form.lstCompletedTasks.Items(),
                 ElementsAre("14:02:11 - Sync    Started File Sync"));
+}
+
+// Without an absolute program folder nothing is read or written beside the current
+// directory.
+TEST(ActivityLogTest, RelativeProgramFolderTouchesNothingInTheCurrentDirectory) {
+    test::TempDir dir;
+    char oldCwd[4096] = {};
+    ASSERT_NE(::getcwd(oldCwd, sizeof oldCwd), nullptr);
+    ASSERT_EQ(::chdir(dir.path().c_str()), 0);
+    test::MakeDirs(dir / "prog");
+    test::WriteFile(dir / "PLog.dat",
+                    "spot.wav\x01"
+                    "12/5/2026 2:02:11 PM\x01"
+                    "1536\x01"
+                    "True\r\n");
+    for (const char* program : {"", "prog"}) {
+        test::TestApp app(program);
+        WriteTaskLog(app.ctx, "14:02:11 - line");
+        cmdTestLoad_Click(app.ctx);
+        EXPECT_EQ(app.form.lstCompletedTasks.ListCount(), 0u) << program;
+    }
+    EXPECT_FALSE(test::Exists(dir / "prog/VarnelFileSync Logs"));
+    ASSERT_EQ(::chdir(oldCwd), 0);
 }
 
 TEST(ActivityLogTest, FileOnlyLinesNeverReachTheList) {
