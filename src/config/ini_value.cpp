@@ -118,6 +118,14 @@ std::optional<bool> IniValue::ToFlag() const {
     return *number != 0;
 }
 
+IniValue FromStoredText(const std::string& raw) {
+    std::string text = TrimSpaces(raw);
+    const std::string upper = Upper(text);
+    if (upper == "TRUE") return true;
+    if (upper == "FALSE") return false;
+    return text;
+}
+
 int32_t ToInt32(double number) {
     return ToWhole<int32_t>(number);
 }

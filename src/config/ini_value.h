@@ -45,6 +45,10 @@ class IniValue {
     std::variant<std::string, int64_t, bool> value_;
 };
 
+// A value as it was stored: the text trimmed of spaces, and TRUE or FALSE in any case as a
+// flag. Any other text, "yes" included, stays text.
+IniValue FromStoredText(const std::string& raw);
+
 // Whole-number conversion as an assignment makes it: halves go to the even neighbour, and
 // a value beyond the range ends at the nearest limit.
 int32_t ToInt32(double number);

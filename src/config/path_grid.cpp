@@ -70,10 +70,6 @@ bool IsChosenEntry(const std::string& entry) {
     return !entry.empty() && entry != kNotSpecified;
 }
 
-std::string AudioCategory(int row) {
-    return "Audio Folder " + std::to_string(row + 1);
-}
-
 Picture& PathLink(Context& ctx, int category) {
     return ctx.form.imgPathLink[static_cast<std::size_t>(category)];
 }
@@ -117,6 +113,9 @@ void CopyIndicator(const Picture& from, Picture& to) {
 
 void ShiftIndicatorsUp(Context& ctx, int fromRow) {
     const int limit = AudioRowLimit(ctx);
+    // A row beyond the limit had no indicator; the ones in use keep their rows and
+    // switches.
+    if (fromRow >= limit) return;
     for (int row = fromRow; row <= limit - 2; ++row) {
         CopyIndicator(LineLink(ctx, row + 1), LineLink(ctx, row));
     }
@@ -131,10 +130,14 @@ void ShiftIndicatorsUp(Context& ctx, int fromRow) {
 // sync of those rows starts afresh instead of deleting files it never saw deleted.
 void DiscardRenumberedStates(Context& ctx, int fromRow, int oldRowCount) {
     for (int row = fromRow; row < oldRowCount; ++row)
-        DeleteStateFiles(ctx, AudioCategory(row));
+        DeleteStateFiles(ctx, AudioCategoryName(row));
 }
 
 }  // namespace
+
+std::string AudioCategoryName(int row) {
+    return "Audio Folder " + std::to_string(row + 1);
+}
 
 long IndicatorTagValue(const std::string& tag) {
     errno = 0;
@@ -226,7 +229,7 @@ void AddAudioRow(Context& ctx, const std::string& localFolder) {
     Show(indicator, LineLinkLook(LinkState::Error));
     if (newRow + 1 >= ctx.state.MaxAudioPaths) form.btnBrowse[15].SetEnabled(false);
     // A state left by an earlier row of this number belongs to another folder.
-    DeleteStateFiles(ctx, AudioCategory(newRow));
+    DeleteStateFiles(ctx, AudioCategoryName(newRow));
 }
 
 void lstAudioPaths_Click(Context& ctx, bool localList) {

@@ -32,6 +32,9 @@ inline constexpr const char* kNotSpecified = "<Not Specified>";
 // Vertical distance between two audio indicators, in twips.
 inline constexpr int kLineLinkPitch = 195;
 
+// The category name of audio row `row` (from 0), as messages and state files know it.
+std::string AudioCategoryName(int row);
+
 // The tag read as a number, as the enable switch is read: zero (or no number) is off.
 long IndicatorTagValue(const std::string& tag);
 

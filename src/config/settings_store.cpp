@@ -1,7 +1,6 @@
 #include "config/settings_store.h"
 
 #include <array>
-#include <cctype>
 #include <optional>
 #include <string>
 #include <utility>
@@ -12,6 +11,7 @@
 #include "config/sync_settings.h"
 #include "engine/activity_log.h"
 #include "engine/backups.h"
+#include "engine/file_helpers.h"
 #include "engine/state_files.h"
 #include "platform/priority.h"
 #include "platform/profile_file.h"
@@ -52,31 +52,9 @@ constexpr const char* kAbnormalMessage =
     "retained and you will need to manually delete your desired files after the \r\n"
     "file sync process has completed.";
 
-std::string TrimSpaces(const std::string& s) {
-    std::size_t first = s.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    return s.substr(first, s.find_last_not_of(' ') - first + 1);
-}
-
-// Trimmed text, with TRUE and FALSE in any case turned into a flag.
-IniValue FromStoredText(const std::string& raw) {
-    std::string text = TrimSpaces(raw);
-    std::string upper = text;
-    for (char& c : upper)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    if (upper == "TRUE") return true;
-    if (upper == "FALSE") return false;
-    return text;
-}
-
-std::string WithSeparator(const std::string& folder) {
-    if (folder.empty() || folder.back() == '/') return folder;
-    return folder + '/';
-}
-
 void EnsureSettingsFolder(Context& ctx) {
     if (ctx.state.SettingsFolder.empty()) ctx.state.SettingsFolder = ctx.ports.programFolder;
-    ctx.state.SettingsFolder = WithSeparator(ctx.state.SettingsFolder);
+    ctx.state.SettingsFolder = WithTrailingSeparator(ctx.state.SettingsFolder);
 }
 
 int16_t Clamp16(int16_t value, int16_t low, int16_t high) {
@@ -158,6 +136,10 @@ void HandleAbnormalShutdown(Context& ctx) {
     ShowPrompt(ctx, kAbnormalMessage, kAbnormalTitle);
     DeleteAllStateFiles(ctx, false);
     DeleteAllStateFiles(ctx, true);
+    // The stored row limit is read only later, so the rows beyond the one in force now
+    // may hold state files as well.
+    for (int row = ctx.state.MaxAudioPaths; row < kMaxAudioRows; ++row)
+        DeleteStateFiles(ctx, AudioCategoryName(row));
 }
 
 void LoadFirstRun(Context& ctx) {
@@ -184,12 +166,15 @@ void LoadCategorySwitches(Context& ctx) {
 }
 
 // Entry i lands in the next free row; its switch goes to that row's indicator, so a gap
-// among the stored entries does not hand one row's switch to another.
+// among the stored entries does not hand one row's switch to another. The state files of
+// that row belong to the entry that had its number before, so they go.
 void LoadAudioEntry(Context& ctx, int i) {
     const std::string entry = std::to_string(i);
     std::string local = GetInit(ctx, "Paths", "LAudioPath" + entry, kNotSpecified).ToText();
     if (local == kNotSpecified) return;
-    Picture& indicator = ctx.form.imgLineLink[ctx.form.lstLAudioPaths.ListCount()];
+    const int row = static_cast<int>(ctx.form.lstLAudioPaths.ListCount());
+    if (row != i) DeleteStateFiles(ctx, AudioCategoryName(row));
+    Picture& indicator = ctx.form.imgLineLink[static_cast<std::size_t>(row)];
     ctx.form.lstLAudioPaths.AddItem(local);
     ctx.form.lstRAudioPaths.AddItem(
         GetInit(ctx, "Paths", "RAudioPath" + entry, kNotSpecified).ToText());
@@ -319,7 +304,7 @@ class SettingsWriter {
 };
 
 bool TagIsOff(const Picture& indicator) {
-    return IniValue(indicator.Tag()).Val() == 0;
+    return IndicatorTagValue(indicator.Tag()) == 0;
 }
 
 void SaveFixedPaths(const Context& ctx, SettingsWriter& out) {
@@ -405,7 +390,7 @@ void SaveLogOptions(const Context& ctx, SettingsWriter& out) {
 std::string SettingsFilePath(const Context& ctx) {
     const std::string& folder =
         ctx.state.SettingsFolder.empty() ? ctx.ports.programFolder : ctx.state.SettingsFolder;
-    return WithSeparator(folder) + kProgramTitle + ctx.state.SessionSuffix + ".ini";
+    return WithTrailingSeparator(folder) + kProgramTitle + ctx.state.SessionSuffix + ".ini";
 }
 
 IniValue ReadIniString(const std::string& file, const std::string& section, const std::string& key,
@@ -421,10 +406,10 @@ void WriteIniString(const std::string& file, const std::string& section, const s
 
 IniValue GetInit(const Context& ctx, const std::string& section, const std::string& key,
                  const IniValue& defaultValue) {
-    std::string text = TrimSpaces(ReadIniString(SettingsFilePath(ctx), section, key, "").ToText());
+    IniValue value = ReadIniString(SettingsFilePath(ctx), section, key, "");
     // Blank (or only control characters) counts as not set.
-    if (!(text > " ")) return defaultValue;
-    return FromStoredText(text);
+    if (!(value.ToText() > " ")) return defaultValue;
+    return value;
 }
 
 void SaveInit(Context& ctx, const std::string& section, const std::string& key,

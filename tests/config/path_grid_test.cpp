@@ -231,6 +231,22 @@ TEST_F(PathGridTest, DeletingARowDiscardsTheStatesOfEveryRenumberedRow) {
     EXPECT_TRUE(HasState(6));
 }
 
+// After a reload the lists may hold more rows than the limit; those rows have no indicator,
+// so deleting one leaves the switches of the rows that do have one alone.
+TEST_F(PathGridTest, DeletingARowBeyondTheLimitKeepsEveryIndicator) {
+    app.state.MaxAudioPaths = 2;
+    AddRow(local, remote, "1");
+    AddRow(local, remote, "0");
+    AddRow(local, remote, "0");
+    lineLink(1).SetPictureId("imgLineLinkDisabled");
+    app.form.lstLAudioPaths.SetListIndex(2);
+    btnDeleteAudioPath_Click(app.ctx);
+    EXPECT_EQ(app.form.lstLAudioPaths.ListCount(), 2u);
+    EXPECT_EQ(lineLink(0).Tag(), "1");
+    EXPECT_EQ(lineLink(1).Tag(), "0") << "the operator's switch stays off";
+    EXPECT_TRUE(lineLink(1).Visible());
+}
+
 TEST_F(PathGridTest, DeleteWithoutASelectedRowDeletesNothing) {
     AddRow(local, remote, "1");
     SeedState(0);

@@ -255,6 +255,8 @@ TEST_F(SettingsStoreTest, OnlyTrueOrFalseInAnyCaseIsAFlag) {
 TEST_F(SettingsStoreTest, AnAbnormalShutdownDiscardsEveryStateFileAndKeepsTheMarker) {
     SaveStateFile(app.ctx, "Program Logs", {"a.kvo"}, false);
     SaveStateFile(app.ctx, "Audio Folder 3", {"b.wav"}, true);
+    // A row above the default row limit, which is only read after the check.
+    SaveStateFile(app.ctx, "Audio Folder 45", {"c.wav"}, false);
     WriteFile(File(),
               "[Settings]\r\nFirstRun=False\r\nAppPriority=3\r\n[Shutdown]\r\nAbnormal=1\r\n");
 
@@ -273,6 +275,7 @@ TEST_F(SettingsStoreTest, AnAbnormalShutdownDiscardsEveryStateFileAndKeepsTheMar
     std::vector<std::string> names;
     EXPECT_FALSE(LoadStateFile(app.ctx, "Program Logs", names, false));
     EXPECT_FALSE(LoadStateFile(app.ctx, "Audio Folder 3", names, true));
+    EXPECT_FALSE(LoadStateFile(app.ctx, "Audio Folder 45", names, false));
     EXPECT_EQ(app.state.Abnormal, 1);
     EXPECT_EQ(Stored("Shutdown", "Abnormal"), "1");
 
@@ -320,6 +323,22 @@ TEST_F(SettingsStoreTest, AudioRowsAndSwitchesLoadWithoutGapsAndSaveBack) {
     EXPECT_EQ(Stored("Paths", "PathEnabled3"), "0");
     EXPECT_EQ(Stored("Paths", "PathEnabled0"), "1");
     EXPECT_EQ(Stored("Settings", "MaxAudioPaths"), "4") << "never written back";
+}
+
+// Saved files have no gaps, so a gap was made by hand: the rows behind it now carry other
+// numbers than their state files, which hold the names of other folders.
+TEST_F(SettingsStoreTest, RowsMovedUpOverAGapLoseTheStateOfTheirNewNumber) {
+    for (int n = 1; n <= 4; ++n)
+        SaveStateFile(app.ctx, "Audio Folder " + std::to_string(n), {"x.wav"}, false);
+    LoadWith(
+        "[Paths]\r\nLAudioPath0=/a\r\nLAudioPath1=<Not Specified>\r\nLAudioPath2=/c\r\n"
+        "LAudioPath3=/d\r\n");
+    ASSERT_EQ(app.form.lstLAudioPaths.ListCount(), 3u);
+    std::vector<std::string> names;
+    EXPECT_TRUE(LoadStateFile(app.ctx, "Audio Folder 1", names, false)) << "row 0 kept its number";
+    EXPECT_FALSE(LoadStateFile(app.ctx, "Audio Folder 2", names, false)) << "now /c";
+    EXPECT_FALSE(LoadStateFile(app.ctx, "Audio Folder 3", names, false)) << "now /d";
+    EXPECT_TRUE(LoadStateFile(app.ctx, "Audio Folder 4", names, false)) << "no row: untouched";
 }
 
 TEST_F(SettingsStoreTest, TheAddButtonIsOffWhenTheRowsAreFull) {
