@@ -12,6 +12,7 @@
 #include "config/due_check.h"
 #include "config/startup.h"
 #include "engine/context.h"
+#include "engine/copy_progress.h"
 #include "engine/task_execution.h"
 #include "platform/file_system.h"
 #include "platform/instance_lock.h"
@@ -91,9 +92,11 @@ class HeadlessProgram {
         schedule_ = TickSchedule(MonotonicNs());
         while (!unloaded_) {
             HandleCloseSignals();
+            UnloadOnceCopyStopped();
             if (unloaded_) break;
             WaitUntil(schedule_.NextDeadline());
             RunDueTick();
+            UnloadOnceCopyStopped();
         }
         return exitStatus_;
     }
@@ -137,8 +140,21 @@ class HeadlessProgram {
     }
 
     void RequestClose(int reason) {
-        if (unloaded_ || !QueryUnload(ctx_, reason)) return;
+        if (unloaded_) return;
+        if (!closeAgreed_ && !QueryUnload(ctx_, reason)) return;
+        closeAgreed_ = true;
+        // Ending inside a copy would leave its temporary file in the destination folder. The
+        // copy is told to stop instead; it removes that file, the task is reported as failed,
+        // and the program unloads as soon as the copy has returned.
+        if (depth_ > 0 && state_.CopyInProgress) {
+            CancelCopy(ctx_);
+            return;
+        }
         Unload();
+    }
+
+    void UnloadOnceCopyStopped() {
+        if (closeAgreed_ && !unloaded_ && !state_.CopyInProgress) Unload();
     }
 
     // A close that cuts work off leaves it unfinished: that is no clean end either.
@@ -164,6 +180,7 @@ class HeadlessProgram {
     platform::InstanceLock lock_;
     TickSchedule schedule_;
     bool timerEnabled_ = true;
+    bool closeAgreed_ = false;  // the close request went ahead; the unload may wait for a copy
     bool unloaded_ = false;
     int depth_ = 0;
     std::sig_atomic_t handledSignals_ = 0;

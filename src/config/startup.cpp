@@ -212,8 +212,10 @@ void FormUnload(Context& ctx, platform::InstanceLock& lock,
     ctx.state.FileChooserOpen = false;
     if (ctx.state.PromptOpen) ClosePrompt(ctx);
     SaveSettings(ctx);
-    lock.Release();
+    // The pending state files go while the session is still held: once the lock is free, a
+    // new instance of this session may already be writing pending files of its own.
     DeleteAllStateFiles(ctx, true);
+    lock.Release();
 }
 
 }  // namespace vfs

@@ -85,6 +85,10 @@ void CancelForBackupFolder(Context& ctx) {
     ctx.state.BackupPathIsValid = false;
     ctx.state.SyncInProgress = false;
     HandBackControls(ctx);
+    // A cancelled run is a failed one. A sync-and-exit start gets no second run, so it
+    // closes instead of waiting for an operator who may not be there.
+    ctx.state.RunHadFailure = true;
+    if (ctx.state.SyncAndExit) ctx.state.ExitRequested = true;
 }
 
 // False when the run is cancelled because the named backup folder cannot be had.

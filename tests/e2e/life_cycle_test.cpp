@@ -106,5 +106,29 @@ TEST_F(SignalTest, SecondSignalClosesAtOnceAndLeavesTheMarker) {
     EXPECT_FALSE(Exists(pf.Prog() + "/VarnelFileSyncSettings/Program_Logs.tmp"));
 }
 
+TEST(SignalDuringCopyTest, SecondSignalInsideACopyLeavesNoTemporaryFile) {
+    ProgramFolder pf;
+    const std::string big = std::string(64 << 20, 'b');
+    WriteFile(pf / "L/big.kvo", big);
+    test::MakeDirs(pf / "R");
+    // The slowest speed pauses after every chunk, so the copy is still going when the
+    // signals arrive.
+    pf.Settings("AutoStart=True\nSleepTimeCopy=40\n[Paths]\nLPLog=" + (pf / "L") +
+                "\nRPLog=" + (pf / "R") + "\n");
+    Process p = pf.Start({"HEADLESS"});
+    const std::string temporary = pf / "R/big.kvo.tmp";
+    for (int i = 0; i < 1000 && !Exists(temporary); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_TRUE(Exists(temporary));
+    // Two different signals, so that they cannot merge into one.
+    p.Signal(SIGINT);
+    p.Signal(SIGTERM);
+    EXPECT_EQ(p.Wait(10), 1) << p.Err();
+    EXPECT_FALSE(Exists(temporary));
+    EXPECT_TRUE(!Exists(pf / "R/big.kvo") || ReadFile(pf / "R/big.kvo") == big);
+    EXPECT_TRUE(Contains(p.Out(), " - Copy/Replace failed, unable to copy "));
+    EXPECT_TRUE(Contains(pf.SettingsText(), "UnloadMode=2"));
+}
+
 }  // namespace
 }  // namespace vfs::e2e

@@ -127,6 +127,20 @@ TEST_F(SyncRunTest, DisabledAndUnreachablePairsAreSkippedWithTheirLines) {
     EXPECT_TRUE(Contains(run.out, "Finished File Sync: No Files To Sync"));
 }
 
+TEST_F(SyncRunTest, CancelledRunForTheBackupFolderStillExitsWithFailure) {
+    Write(L + "/a.kvo", "a", kOld);
+    WriteFile(pf / "blocker", "a file where the backup folder should be");
+    pf.Settings("EnableFileBackup=True\nFileBackupPath=" + (pf / "blocker/bak") + "\n[Paths]\n" +
+                Pair("PLog"));
+    RunResult run = pf.Run(kSyncAndExit, 15);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err,
+              "Error Accessing Backup Directory: The path specified for file backup is not "
+              "valid.  Sync will be canceled\n");
+    EXPECT_FALSE(Exists(R + "/a.kvo"));
+    EXPECT_TRUE(Contains(pf.SettingsText(), "Abnormal=0"));
+}
+
 TEST_F(SyncRunTest, ExtendedFoldersAreSyncedOnlyWhenSwitchedOn) {
     Write(L + "/note.txt", "n", kOld);
     const std::string paths = "[Paths]\n" + Pair("Text");

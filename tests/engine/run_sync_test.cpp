@@ -198,6 +198,7 @@ TEST_F(RunSyncTest, BackupFolderThatCannotBeMadeCancelsTheRun) {
     app.form.chkEnableFileBackup.SetValue(1);
     app.form.txtBackupDir.SetText(dir / "blocker/backups");
     app.state.BackupPathIsValid = true;
+    app.state.SyncAndExit = true;
     std::string promptTitle, promptText;
     app.ports.promptShown = [&](const std::string& t, const std::string& m) {
         promptTitle = t;
@@ -218,6 +219,9 @@ TEST_F(RunSyncTest, BackupFolderThatCannotBeMadeCancelsTheRun) {
     EXPECT_GE(app.state.LastSyncTime, 0);
     EXPECT_TRUE(app.form.cmdRun.Enabled());
     EXPECT_FALSE(app.form.pbOverall.Visible());
+    // A sync-and-exit start closes with a failure instead of idling for good.
+    EXPECT_TRUE(app.state.RunHadFailure);
+    EXPECT_TRUE(app.state.ExitRequested);
 }
 
 TEST_F(RunSyncTest, BackupFolderIsCreatedOrReportedBlank) {
