@@ -10,8 +10,8 @@
 namespace vfs {
 
 // Copies source to destination (both full file paths), creating the destination folder
-// when missing. True when the copy completed; a failed or cancelled copy leaves nothing
-// under the destination name that was not there before.
+// when missing. True when the copy completed; a failed or cancelled copy removes what it
+// wrote, so callers copy to a name that holds nothing they want to keep.
 bool CopyFileWithProgress(Context& ctx, const std::string& source, const std::string& destination);
 
 // One progress report of the running copy: bar, label, status line, clock, event loop, tray

@@ -49,9 +49,12 @@ class ChunkMover {
     int64_t Move(int in, int out) {
         if (kernelCopy_) {
             ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, kCopyChunkBytes, 0);
-            if (n >= 0) return n;
-            if (errno == EINTR) return Move(in, out);
-            if (!CanFallBack(errno)) return -1;
+            if (n > 0) return n;
+            if (n < 0 && errno == EINTR) return Move(in, out);
+            if (n < 0 && !CanFallBack(errno)) return -1;
+            // Some kernels answer 0 before the end for files of another file system, so
+            // the end of the source is only believed when a plain read confirms it;
+            // otherwise the copy would stop short and still count as complete.
             kernelCopy_ = false;
         }
         return ReadWrite(in, out);
