@@ -199,7 +199,10 @@ class PairScan {
         for (std::size_t i = 1; i <= n; ++i) {
             const std::string& name = names[i - 1];
             FileEntry& entry = entries[i - 1];
-            if (!ReadFileInfo(open, name, entry)) {
+            // A look-up of the other side that fails is no proof the file is missing there:
+            // taken for "not there", a dropped share would turn synced files into deletions.
+            const platform::Presence twin = other.Lookup(name);
+            if (twin == platform::Presence::Unknown || !ReadFileInfo(open, name, entry)) {
                 entry = BlankEntry();
                 LogLine(ctx_, TimeStamp(ctx_) + " - Scan    Error analyzing file " + folder +
                                   Printable(name));
@@ -210,7 +213,7 @@ class PairScan {
             ctx_.ports.yield();
             RefreshDisplayEvery20th(i);
             entry.FileName = name;
-            entry.onOtherSide = other.Contains(name);
+            entry.onOtherSide = twin == platform::Presence::Present;
             SetProgress(base + RoundHalfEven(span * static_cast<double>(i) / n));
             Pause();
         }

@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+
 namespace vfs::platform {
 
 namespace {
@@ -23,10 +25,12 @@ OpenFolder::~OpenFolder() {
     if (fd_ >= 0) ::close(fd_);
 }
 
-bool OpenFolder::Contains(const std::string& name) const {
+Presence OpenFolder::Lookup(const std::string& name) const {
+    if (!IsOpen()) return Presence::Unknown;
+    if (!IsPlainName(name)) return Presence::Absent;
     struct stat st {};
-    return IsOpen() && IsPlainName(name) &&
-           ::fstatat(fd_, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+    if (::fstatat(fd_, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) return Presence::Present;
+    return (errno == ENOENT || errno == ENOTDIR) ? Presence::Absent : Presence::Unknown;
 }
 
 std::optional<FileInfo> OpenFolder::Info(const std::string& name) const {

@@ -12,6 +12,10 @@
 
 namespace vfs::platform {
 
+// Whether a folder holds an entry: Unknown when the look-up itself failed (a share that
+// dropped, access refused), which must never be taken for "not there".
+enum class Presence { Present, Absent, Unknown };
+
 struct FileInfo {
     LocalDateTime modified;  // last-modified local time, whole seconds
     int64_t size = 0;
@@ -25,9 +29,10 @@ class OpenFolder {
     OpenFolder& operator=(const OpenFolder&) = delete;
 
     bool IsOpen() const { return fd_ >= 0; }
-    // True when the folder holds an entry of that name, of any kind (as a find-first-file
+    // Whether the folder holds an entry of that name, of any kind (as a find-first-file
     // search on the plain name would).
-    bool Contains(const std::string& name) const;
+    Presence Lookup(const std::string& name) const;
+    bool Contains(const std::string& name) const { return Lookup(name) == Presence::Present; }
     // Time and length of a regular file of the folder (a symlink is followed); nothing for
     // a missing file, a folder or a special file.
     std::optional<FileInfo> Info(const std::string& name) const;

@@ -3,9 +3,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
@@ -464,6 +466,40 @@ TEST_F(FolderScanTest, PathWithTrailingSeparatorGivesOneSeparator) {
     Put(local, "a.kvo");
     ScanFolderPair(app.ctx, local + "/", remote + "/", "", category);
     EXPECT_THAT(Tasks(), ElementsAre(Copy(local, remote, "a.kvo")));
+}
+
+// A remote side whose files cannot be looked up (a share that dropped, access refused) must
+// not count as a side where the files are missing: that would delete the local copies.
+// Root passes every permission check, so an unprivileged child runs the scan.
+TEST_F(FolderScanTest, FailedLookupOnTheOtherSideIsNotTakenForADeletion) {
+    PutBoth("a.kvo");
+    Commit("a.kvo\r\n");
+    ::chmod(tmp.path().c_str(), 0777);
+    ::chmod((tmp / "prog").c_str(), 0777);
+    ::chmod((tmp / "prog/VarnelFileSyncSettings").c_str(), 0777);
+    ::chmod(local.c_str(), 0777);
+    ::chmod((local + "/a.kvo").c_str(), 0666);
+    ::chmod(remote.c_str(), 0744);  // listable, but its files cannot be looked up
+
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(2);
+        Scan();
+        const bool noTask = app.form.lstTasksToDo.ListCount() == 0;
+        const std::vector<std::string> lines = Completed();
+        const std::string expected = "14:02:11 - Scan    Error analyzing file " + local + "/a.kvo";
+        const bool reported = std::find(lines.begin(), lines.end(), expected) != lines.end();
+        for (const std::string& line : Tasks())
+            std::fprintf(stderr, "task: %s\n", line.c_str());
+        for (const std::string& line : lines)
+            std::fprintf(stderr, "log: %s\n", line.c_str());
+        ::_exit(noTask && reported ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "2: could not drop privileges, 1: wrong outcome";
 }
 
 TEST(SecondsBetweenTest, CountsWallClockSecondsAcrossDays) {
