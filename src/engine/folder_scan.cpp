@@ -23,7 +23,6 @@ namespace {
 constexpr std::size_t kDisplayRefreshEvery = 20;
 constexpr const char* kDecisionHead = " -         ";
 // What a copy in progress appends to its destination's name.
-constexpr std::string_view kCopyTemporarySuffix = ".tmp";
 
 // Nearest whole number, halves to the even neighbour (the default rounding mode).
 int RoundHalfEven(double x) {

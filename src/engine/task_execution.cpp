@@ -144,7 +144,7 @@ Outcome CopyOrReplace(TaskRun& run, bool backupSuccess) {
     if (!backupSuccess) return BackupFailedBeforeCopy(run);
     const std::string& source = run.task.firstPath;
     const std::string& destination = run.task.secondPath;
-    const std::string temporary = destination + ".tmp";
+    const std::string temporary = destination + std::string(kCopyTemporarySuffix);
     // A file that appeared after the scan is replaced like any other. Files are never
     // reported in use here: the platform has no mandatory locks to ask about.
     bool replacing = FileExists(destination);

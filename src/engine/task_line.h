@@ -8,11 +8,16 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "engine/context.h"
 #include "engine/file_helpers.h"
 
 namespace vfs {
+
+// A copy of a task is written under its destination's name plus this suffix and takes the
+// real name only when complete; the scan knows such leftovers by it.
+inline constexpr std::string_view kCopyTemporarySuffix = ".tmp";
 
 enum TaskKind : int { kTaskDelete = 0, kTaskCopy = 1, kTaskReplace = 2 };
 
@@ -27,7 +32,7 @@ void QueueTask(Context& ctx, int kind, const std::string& category, const FileEn
                const std::string& firstFolder, const std::string& secondFolder);
 
 struct ParsedTask {
-    int16_t TaskMode = -1;  // Delete 0, Copy 1, Replace 2, anything else -1
+    int16_t TaskMode = -1;        // Delete 0, Copy 1, Replace 2, anything else -1
     bool separatorFound = false;  // false: the line has no `", "` and the task fails at once
     std::string category;
     std::string firstPath;
