@@ -135,6 +135,10 @@ class HeadlessProgram {
     void HandleCloseSignals() {
         while (handledSignals_ < g_closeSignals && !unloaded_) {
             ++handledSignals_;
+            // Only a second signal cuts work off. A sync-and-exit run has asked for the exit
+            // already, which would let the first one through at once: that wish is put aside
+            // here, and the close request sets it again when it waits for the work.
+            if (handledSignals_ == 1) state_.ExitRequested = false;
             RequestClose(kCloseSessionEnding);
         }
     }

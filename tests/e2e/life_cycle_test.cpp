@@ -3,8 +3,10 @@
 #include <signal.h>
 
 #include <chrono>
+#include <filesystem>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "e2e/program_runner.h"
 
@@ -32,7 +34,9 @@ TEST(SessionTest, EachSessionHasItsOwnFilesAndRunsOnce) {
                 "VarnelFileSync4.ini");
 
     Process running = pf.Start({"SESSION=3"});
-    ASSERT_TRUE(WaitForSettings(pf, "VarnelFileSync3.ini", "Abnormal=1"));
+    // The priority is the last value start-up writes.
+    ASSERT_TRUE(WaitForSettings(pf, "VarnelFileSync3.ini", "AppPriority="));
+    ASSERT_TRUE(Contains(pf.SettingsText("VarnelFileSync3.ini"), "Abnormal=1"));
     const std::string session3 = pf.SettingsText("VarnelFileSync3.ini");
 
     RunResult second = pf.Run({"session:3", "SYNCANDEXIT"});
@@ -83,15 +87,25 @@ struct SignalTest : ::testing::Test {
     }
 };
 
+// Also when a sync-and-exit run has asked for the exit before the signal comes.
 TEST_F(SignalTest, TerminateDuringARunFinishesEveryTaskFirst) {
-    Process p = pf.Start({"HEADLESS"});
-    ASSERT_TRUE(p.WaitForOutput("Starting File Sync: 30 Files To Sync", 15));
-    p.Signal(SIGTERM);
-    EXPECT_EQ(p.Wait(30), 0) << p.Err();
-    EXPECT_EQ(CopiedIntact(), kFiles);
-    EXPECT_TRUE(Contains(p.Out(), " - Sync    Finished File Sync\n"));
-    EXPECT_TRUE(Contains(pf.SettingsText(), "Abnormal=0"));
-    EXPECT_EQ(p.Err(), "");  // the session-ending close shows no message
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"HEADLESS"}, {"HEADLESS", "SYNCANDEXIT"}}) {
+        const std::string what = args.back() + ": ";
+        // A fresh remote side that the pair has never been synced with.
+        std::error_code ec;
+        std::filesystem::remove_all(pf / "R", ec);
+        std::filesystem::remove_all(pf.Prog() + "/VarnelFileSyncSettings", ec);
+        test::MakeDirs(pf / "R");
+        Process p = pf.Start(args);
+        ASSERT_TRUE(p.WaitForOutput("Starting File Sync: 30 Files To Sync", 15)) << what;
+        p.Signal(SIGTERM);
+        EXPECT_EQ(p.Wait(30), 0) << what << p.Err();
+        EXPECT_EQ(CopiedIntact(), kFiles) << what;
+        EXPECT_TRUE(Contains(p.Out(), " - Sync    Finished File Sync\n")) << what;
+        EXPECT_TRUE(Contains(pf.SettingsText(), "Abnormal=0")) << what;
+        EXPECT_EQ(p.Err(), "") << what;  // the session-ending close shows no message
+    }
 }
 
 TEST_F(SignalTest, SecondSignalClosesAtOnceAndLeavesTheMarker) {
