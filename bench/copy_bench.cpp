@@ -1,10 +1,13 @@
 // Times CopyFileWithProgress at full speed against `cp` on the same file, alternating the
 // two so that cache effects fall on both alike, and measures how long the event loop waits
-// between two progress reports.
+// between two progress reports. Each copy's time includes flushing its destination to disk:
+// otherwise the writeback of one copy's 1 GiB lands on whichever copy comes next, and the
+// ratio measures the order of the two rather than the copies.
 //
 //   copy_bench <source file> <scratch folder> <rounds>
 //
 // Prints one line per round, the summary, and as the last line the median ratio alone.
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -35,6 +38,14 @@ double Median(std::vector<double> values) {
     return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2.0;
 }
 
+bool FlushToDisk(const std::string& path) {
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    bool ok = fsync(fd) == 0;
+    close(fd);
+    return ok;
+}
+
 struct OurCopy {
     double seconds = 0;
     double longestGapMs = 0;
@@ -62,6 +73,7 @@ OurCopy TimeOurCopy(const std::string& source, const std::string& destination) {
     last = start;
     result.ok = vfs::CopyFileWithProgress(ctx, source, destination);
     noteGap();
+    result.ok = FlushToDisk(destination) && result.ok;
     result.seconds = SecondsSince(start);
     return result;
 }
@@ -75,8 +87,9 @@ double TimeCp(const std::string& source, const std::string& destination) {
     }
     int status = 0;
     waitpid(pid, &status, 0);
+    bool flushed = FlushToDisk(destination);
     double seconds = SecondsSince(start);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? seconds : -1;
+    return flushed && WIFEXITED(status) && WEXITSTATUS(status) == 0 ? seconds : -1;
 }
 
 }  // namespace
