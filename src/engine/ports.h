@@ -16,7 +16,7 @@ enum class MessageBoxAnswer { Ok, Yes, No };
 
 // The automation system's own settings, addressed by application title, section and key.
 class AutomationSettingsStore {
-public:
+  public:
     virtual ~AutomationSettingsStore() = default;
     virtual std::optional<std::string> Read(const std::string& appTitle, const std::string& section,
                                             const std::string& key) const = 0;

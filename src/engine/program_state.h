@@ -44,7 +44,7 @@ struct ProgramState {
     int32_t SleepTimeSync = 6;
     int32_t MaxCompletedTasks = 500;
     bool ExtendedFolders = false;
-    bool BackupType = true;  // true: folder type specific, false: source directory specific
+    bool BackupType = true;         // true: folder type specific, false: source directory specific
     int32_t FileDateTolerance = 8;  // seconds
 
     // Outcome of the runs so far, for the headless program's exit status: a task failed,

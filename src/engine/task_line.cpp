@@ -10,10 +10,14 @@ constexpr const char* kFieldSeparator = "\", \"";
 
 std::string KeywordField(int kind) {
     switch (kind) {
-        case kTaskCopy: return "Copy    \"";
-        case kTaskReplace: return "Replace \"";
-        case kTaskDelete: return "Delete  \"";
-        default: return {};
+        case kTaskCopy:
+            return "Copy    \"";
+        case kTaskReplace:
+            return "Replace \"";
+        case kTaskDelete:
+            return "Delete  \"";
+        default:
+            return {};
     }
 }
 
@@ -34,8 +38,8 @@ std::string BuildTaskLine(int kind, const std::string& category, const std::stri
                           const std::string& firstFolder, const std::string& secondFolder) {
     std::string keyword = KeywordField(kind);
     if (keyword.empty()) return {};
-    std::string line = keyword + category + kFieldSeparator +
-                       WithTrailingSeparator(firstFolder) + fileName + "\"";
+    std::string line =
+        keyword + category + kFieldSeparator + WithTrailingSeparator(firstFolder) + fileName + "\"";
     if (kind != kTaskDelete) {
         line.pop_back();
         line += kFieldSeparator + WithTrailingSeparator(secondFolder) + fileName + "\"";

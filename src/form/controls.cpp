@@ -21,7 +21,9 @@ void ListBox::RemoveItem(std::size_t i) {
     Changed();
 }
 
-void ListBox::RemoveFirst() { RemoveItem(0); }
+void ListBox::RemoveFirst() {
+    RemoveItem(0);
+}
 
 void ListBox::Clear() {
     if (items_.empty() && listIndex_ == -1 && topIndex_ == 0) return;

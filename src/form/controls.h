@@ -20,7 +20,7 @@ struct ChangeNotifier {
 };
 
 class Control {
-public:
+  public:
     Control() = default;
     Control(std::string name, const ChangeNotifier* notifier)
         : name_(std::move(name)), notifier_(notifier) {}
@@ -31,7 +31,7 @@ public:
     bool Enabled() const { return enabled_; }
     void SetEnabled(bool v) { Set(enabled_, v); }
 
-protected:
+  protected:
     template <typename T>
     void Set(T& field, const T& value) {
         if (field == value) return;
@@ -42,7 +42,7 @@ protected:
         if (notifier_) notifier_->Notify(name_);
     }
 
-private:
+  private:
     std::string name_;
     const ChangeNotifier* notifier_ = nullptr;
     bool visible_ = true;
@@ -51,7 +51,7 @@ private:
 
 // Label, button, frame, window: a caption plus visibility and enabled state.
 class Label : public Control {
-public:
+  public:
     using Control::Control;
     const std::string& Caption() const { return caption_; }
     void SetCaption(const std::string& c) { Set(caption_, c); }
@@ -70,7 +70,7 @@ public:
     bool Bold() const { return bold_; }
     void SetBold(bool b) { Set(bold_, b); }
 
-private:
+  private:
     std::string caption_;
     std::string toolTip_;
     std::string picture_;
@@ -83,20 +83,20 @@ using Button = Label;
 using Frame = Label;
 
 class TextBox : public Control {
-public:
+  public:
     using Control::Control;
     const std::string& Text() const { return text_; }
     void SetText(const std::string& t) { Set(text_, t); }
     int Top() const { return top_; }
     void SetTop(int t) { Set(top_, t); }
 
-private:
+  private:
     std::string text_;
     int top_ = 0;
 };
 
 class CheckBox : public Control {
-public:
+  public:
     using Control::Control;
     int Value() const { return value_; }
     void SetValue(int v) { Set(value_, v); }
@@ -104,7 +104,7 @@ public:
     const std::string& Caption() const { return caption_; }
     void SetCaption(const std::string& c) { Set(caption_, c); }
 
-private:
+  private:
     int value_ = 0;
     std::string caption_;
 };
@@ -113,7 +113,7 @@ private:
 using OptionButton = CheckBox;
 
 class ProgressBar : public Control {
-public:
+  public:
     using Control::Control;
     int Value() const { return value_; }
     // The bar's range is 0..100; a value outside it is not applied (the bar keeps its value).
@@ -122,13 +122,13 @@ public:
         Set(value_, static_cast<int>(v));
     }
 
-private:
+  private:
     int value_ = 0;
 };
 
 // Link indicator: the tag carries the pair's state, the picture its look.
 class Picture : public Control {
-public:
+  public:
     using Control::Control;
     const std::string& Tag() const { return tag_; }
     void SetTag(const std::string& t) { Set(tag_, t); }
@@ -138,7 +138,7 @@ public:
     int Top() const { return top_; }
     void SetTop(int t) { Set(top_, t); }
 
-private:
+  private:
     std::string tag_;
     std::string picture_;
     int top_ = 0;
@@ -146,7 +146,7 @@ private:
 
 // List box or combo box. Head removal and tail appends are cheap (deque).
 class ListBox : public Control {
-public:
+  public:
     using Control::Control;
 
     const std::deque<std::string>& Items() const { return items_; }
@@ -173,7 +173,7 @@ public:
     int Top() const { return top_; }
     void SetTop(int t) { Set(top_, t); }
 
-private:
+  private:
     std::deque<std::string> items_;
     std::deque<long> data_;
     int listIndex_ = -1;

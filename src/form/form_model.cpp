@@ -69,7 +69,8 @@ FormModel::FormModel() {
     frmBackupOptions.SetCaption("Replaced/Deleted File Backup Settings");
     chkEnableFileBackup.SetCaption(
         "Create a Backup Copy of Files Before Overwriting or Deleting Them");
-    for (int i = 1; i <= 5; ++i) cboNumFileBackups.AddItem(std::to_string(i));
+    for (int i = 1; i <= 5; ++i)
+        cboNumFileBackups.AddItem(std::to_string(i));
     lblBackupCopies.SetCaption("Copy to the Following Backup Directory:");
     optDirectoryBackups[0].SetCaption("Folder Type Specific Backups");
     optDirectoryBackups[1].SetCaption("Source Directory Specific Backups");
@@ -83,10 +84,10 @@ FormModel::FormModel() {
     for (int minutes : kCycleMinutes) {
         cboSyncCycle.AddItem(std::to_string(minutes), minutes * 60000L);
     }
-    for (const char* item : {"High (Most CPU & Disk Usage)", "Med/High (Above Avg. CPU & Disk Usage)",
-                             "Medium (Average CPU & Disk Usage)",
-                             "Med/Low (Below Avg. CPU & Disk Usage)",
-                             "Low (Least CPU & Disk Usage)"}) {
+    for (const char* item :
+         {"High (Most CPU & Disk Usage)", "Med/High (Above Avg. CPU & Disk Usage)",
+          "Medium (Average CPU & Disk Usage)", "Med/Low (Below Avg. CPU & Disk Usage)",
+          "Low (Least CPU & Disk Usage)"}) {
         cboSyncSpeed.AddItem(item);
     }
     chkAutoStart.SetCaption("Automatically Synchronize When Application Starts");
@@ -106,7 +107,8 @@ FormModel::FormModel() {
     lblCompletedTasks.SetCaption("Completed Tasks");
     chkAutoScroll.SetCaption("Auto-Scroll");
     btnClearList.SetCaption("Clear List");
-    for (int i = 1; i <= 10; ++i) cboMaxLogItems.AddItem(std::to_string(500 * i));
+    for (int i = 1; i <= 10; ++i)
+        cboMaxLogItems.AddItem(std::to_string(500 * i));
     cmdTestLoad.SetCaption("Test Load");
     cmdTestLoad.SetVisible(false);
 }
@@ -114,25 +116,39 @@ FormModel::FormModel() {
 TextBox& FormModel::LocalPathBox(int category) {
     static_assert(kCategoryCount == 7);
     switch (category) {
-        case 0: return txtLPLog;
-        case 1: return txtLText;
-        case 2: return txtLVideo;
-        case 3: return txtLTrigger;
-        case 4: return txtLHotkey;
-        case 5: return txtLSerial;
-        default: return txtLSched;
+        case 0:
+            return txtLPLog;
+        case 1:
+            return txtLText;
+        case 2:
+            return txtLVideo;
+        case 3:
+            return txtLTrigger;
+        case 4:
+            return txtLHotkey;
+        case 5:
+            return txtLSerial;
+        default:
+            return txtLSched;
     }
 }
 
 TextBox& FormModel::RemotePathBox(int category) {
     switch (category) {
-        case 0: return txtRPLog;
-        case 1: return txtRText;
-        case 2: return txtRVideo;
-        case 3: return txtRTrigger;
-        case 4: return txtRHotkey;
-        case 5: return txtRSerial;
-        default: return txtRSched;
+        case 0:
+            return txtRPLog;
+        case 1:
+            return txtRText;
+        case 2:
+            return txtRVideo;
+        case 3:
+            return txtRTrigger;
+        case 4:
+            return txtRHotkey;
+        case 5:
+            return txtRSerial;
+        default:
+            return txtRSched;
     }
 }
 

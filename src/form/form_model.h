@@ -15,7 +15,7 @@ inline constexpr int kCategoryCount = 7;
 inline constexpr int kMaxAudioRows = 50;
 
 class FormModel {
-public:
+  public:
     FormModel();
     FormModel(const FormModel&) = delete;
     FormModel& operator=(const FormModel&) = delete;
@@ -23,7 +23,10 @@ public:
     // The one listener that hears about every control change (the window).
     ChangeNotifier notifier;
 
-#define VFS_CONTROL(Type, name) Type name{#name, &notifier}
+#define VFS_CONTROL(Type, name) \
+    Type name {                 \
+#name, &notifier        \
+    }
     // Window captions and the message window.
     VFS_CONTROL(Frame, frmMain);
     VFS_CONTROL(Frame, frmUserPrompt);  // caption = title; visible while open
@@ -133,10 +136,12 @@ public:
     TextBox& RemotePathBox(int category);
 
     // Keyboard focus, by control name ("txtFocus" after most button actions).
-    const std::string& Focus() const { return focus_; }
+    const std::string& Focus() const {
+        return focus_;
+    }
     void SetFocus(const std::string& controlName);
 
-private:
+  private:
     std::string focus_;
 };
 

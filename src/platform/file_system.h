@@ -66,7 +66,7 @@ bool MatchesPattern(const std::string& name, const std::string& pattern);
 // and special files are left out. Sorted ascending without regard to case. Nothing when
 // the folder cannot be read.
 std::optional<std::vector<std::string>> ListFolder(const std::string& folder,
-                                                    const std::string& patterns);
+                                                   const std::string& patterns);
 
 // Names of every entry of a folder (files and folders, hidden ones too), unsorted.
 std::optional<std::vector<std::string>> ListAllEntries(const std::string& folder);

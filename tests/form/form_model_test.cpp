@@ -31,7 +31,8 @@ TEST(FormModelTest, ProgressBarIgnoresValuesOutsideItsRange) {
 
 TEST(FormModelTest, ListRemovalKeepsSelectionOnTheSameItem) {
     FormModel form;
-    for (const char* s : {"a", "b", "c"}) form.lstLAudioPaths.AddItem(s);
+    for (const char* s : {"a", "b", "c"})
+        form.lstLAudioPaths.AddItem(s);
     form.lstLAudioPaths.SetListIndex(2);
     form.lstLAudioPaths.RemoveItem(0);
     EXPECT_EQ(form.lstLAudioPaths.ListIndex(), 1);

@@ -47,11 +47,13 @@ std::string ReadFile(const std::string& path) {
 }
 
 bool Exists(const std::string& path) {
-    struct stat st{};
+    struct stat st {};
     return ::lstat(path.c_str(), &st) == 0;
 }
 
-void MakeDirs(const std::string& path) { fs::create_directories(path); }
+void MakeDirs(const std::string& path) {
+    fs::create_directories(path);
+}
 
 void SetMtime(const std::string& path, int64_t epochSeconds) {
     timespec times[2];
@@ -63,7 +65,7 @@ void SetMtime(const std::string& path, int64_t epochSeconds) {
 }
 
 int64_t Mtime(const std::string& path) {
-    struct stat st{};
+    struct stat st {};
     if (::stat(path.c_str(), &st) != 0) return -1;
     return static_cast<int64_t>(st.st_mtim.tv_sec);
 }
