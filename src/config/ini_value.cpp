@@ -1,4 +1,5 @@
 #include "config/ini_value.h"
+#include "engine/text_helpers.h"
 
 #include <cctype>
 #include <charconv>
@@ -52,12 +53,6 @@ double ParseNumber(std::string s) {
     if (ec == std::errc::result_out_of_range) value = std::numeric_limits<double>::infinity();
     (void)ptr;
     return negative ? -value : value;
-}
-
-std::string TrimSpaces(const std::string& s) {
-    std::size_t first = s.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    return s.substr(first, s.find_last_not_of(' ') - first + 1);
 }
 
 std::string Upper(std::string s) {

@@ -65,11 +65,6 @@ bool RowBelow(const ListBox& list, int row) {
     return row < static_cast<int>(list.ListCount());
 }
 
-// A remote entry or local entry that names a folder the operator has actually chosen.
-bool IsChosenEntry(const std::string& entry) {
-    return !entry.empty() && entry != kNotSpecified;
-}
-
 Picture& PathLink(Context& ctx, int category) {
     return ctx.form.imgPathLink[static_cast<std::size_t>(category)];
 }

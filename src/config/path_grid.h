@@ -29,6 +29,12 @@ inline constexpr const char* kTagDisabled = "0";
 // The remote entry of an audio row whose remote folder has not been chosen yet.
 inline constexpr const char* kNotSpecified = "<Not Specified>";
 
+// An entry that names a folder the operator has actually chosen (not empty, not the
+// "<Not Specified>" placeholder).
+inline bool IsChosenEntry(const std::string& entry) {
+    return !entry.empty() && entry != kNotSpecified;
+}
+
 // Vertical distance between two audio indicators, in twips.
 inline constexpr int kLineLinkPitch = 195;
 

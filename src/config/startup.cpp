@@ -10,6 +10,7 @@
 #include "engine/copy_progress.h"
 #include "engine/file_helpers.h"
 #include "engine/state_files.h"
+#include "engine/text_helpers.h"
 #include "platform/affinity.h"
 #include "platform/priority.h"
 
@@ -24,12 +25,6 @@ std::string UpperCase(std::string text) {
     for (char& c : text)
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return text;
-}
-
-std::string Trimmed(const std::string& text) {
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
 // Both the caption and the file of a session carry the same marker.
@@ -48,7 +43,7 @@ void BindToProcessors() {
 }
 
 void SetSettingsFolder(Context& ctx) {
-    std::string folder = Trimmed(ctx.ports.programFolder);
+    std::string folder = TrimSpaces(ctx.ports.programFolder);
     if (folder.empty() || folder.back() != kSep) folder += kSep;
     ctx.state.SettingsFolder = folder;
 }

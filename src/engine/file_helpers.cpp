@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "engine/text_helpers.h"
 #include "platform/file_system.h"
 
 namespace vfs {
@@ -15,13 +16,6 @@ namespace {
 
 constexpr std::size_t kMaxNameRemovals = 20;
 constexpr std::size_t kMaxFolderComponents = 100;
-
-std::string TrimBlanks(const std::string& text) {
-    const std::size_t first = text.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    const std::size_t last = text.find_last_not_of(' ');
-    return text.substr(first, last - first + 1);
-}
 
 bool EndsWith(const std::string& text, char c) {
     return !text.empty() && text.back() == c;
@@ -52,13 +46,13 @@ std::string GetFolderPart(const std::string& path, PathStyle style) {
 
 std::string GetFileNamePart(const std::string& path, PathStyle style) {
     const char sep = SeparatorOf(style);
-    std::string rest = TrimBlanks(path);
+    std::string rest = TrimSpaces(path);
     for (std::size_t i = 0; i < kMaxNameRemovals; ++i) {
         const std::size_t at = rest.find(sep);
         if (at == std::string::npos) break;
         rest.erase(0, at + 1);
     }
-    return TrimBlanks(rest);
+    return TrimSpaces(rest);
 }
 
 std::vector<std::string> SplitFolderPath(const std::string& path, PathStyle style) {
@@ -68,10 +62,10 @@ std::vector<std::string> SplitFolderPath(const std::string& path, PathStyle styl
     while (components.size() + 1 < kMaxFolderComponents) {
         const std::size_t at = path.find(sep, start);
         if (at == std::string::npos) break;
-        components.push_back(TrimBlanks(path.substr(start, at - start)));
+        components.push_back(TrimSpaces(path.substr(start, at - start)));
         start = at + 1;
     }
-    components.push_back(TrimBlanks(path.substr(start)));
+    components.push_back(TrimSpaces(path.substr(start)));
     return components;
 }
 

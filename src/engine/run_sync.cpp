@@ -115,10 +115,7 @@ bool CheckBackupFolder(Context& ctx) {
 // An unreachable pair counts as a failed run only when both of its paths were given: a
 // pair the operator never set up is no failure.
 void NoteUnreachablePair(Context& ctx, const std::string& local, const std::string& remote) {
-    const auto given = [](const std::string& path) {
-        return !path.empty() && path != kNotSpecified;
-    };
-    if (given(local) && given(remote)) ctx.state.RunHadFailure = true;
+    if (IsChosenEntry(local) && IsChosenEntry(remote)) ctx.state.RunHadFailure = true;
 }
 
 void LogUnreachable(Context& ctx, const std::string& messageName) {

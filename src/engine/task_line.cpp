@@ -1,4 +1,5 @@
 #include "engine/task_line.h"
+#include "engine/text_helpers.h"
 
 #include <algorithm>
 
@@ -26,12 +27,6 @@ std::string WithoutQuotes(std::string text) {
     return text;
 }
 
-std::string Trim(const std::string& s) {
-    std::size_t b = s.find_first_not_of(' ');
-    if (b == std::string::npos) return {};
-    return s.substr(b, s.find_last_not_of(' ') - b + 1);
-}
-
 }  // namespace
 
 std::string BuildTaskLine(int kind, const std::string& category, const std::string& fileName,
@@ -57,7 +52,7 @@ void QueueTask(Context& ctx, int kind, const std::string& category, const FileEn
 ParsedTask ParseTaskLine(const std::string& line) {
     ParsedTask task;
     task.TaskStep = 2;
-    std::string verb = Trim(line.substr(0, std::min<std::size_t>(8, line.size())));
+    std::string verb = TrimSpaces(line.substr(0, std::min<std::size_t>(8, line.size())));
     if (verb == "Copy") {
         task.TaskMode = kTaskCopy;
     } else if (verb == "Replace") {
