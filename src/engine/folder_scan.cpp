@@ -244,6 +244,13 @@ class PairScan {
             deleteStateFiles_ = true;
             return;
         }
+        // State saved for other folders says nothing about these: as on a first sync,
+        // one-sided files are copied and nothing is deleted.
+        if (!StatePairMatches(ctx_, cat_, local_, remote_)) {
+            ctx_.ports.debug("Previous " + cat_ + " contents belong to other folders; not used");
+            deleteStateFiles_ = true;
+            return;
+        }
         std::vector<std::string> names;
         if (!LoadStateFile(ctx_, cat_, names, false)) return;
         previous_.insert(names.begin(), names.end());
@@ -388,6 +395,7 @@ class PairScan {
         step_ = "Saving Current Folder Contents To Log";
         SetProgress(96);
         SaveStateFile(ctx_, cat_, newContents_, true);
+        SaveStatePair(ctx_, cat_, local_, remote_);
         SetProgress(98);
     }
 

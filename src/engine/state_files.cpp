@@ -18,6 +18,7 @@ constexpr char kFieldSeparator = '\x01';
 constexpr std::string_view kLineBreak = "\r\n";
 constexpr const char* kCommittedExtension = ".dat";
 constexpr const char* kPendingExtension = ".tmp";
+constexpr const char* kPairExtension = ".pair";
 
 constexpr std::array<const char*, 7> kFixedCategories = {
     "Program Logs", "Text Files",  "Video Files",      "Trigger Sets",
@@ -162,6 +163,31 @@ void SaveStateFile(const Context& ctx, const std::string& category,
                    const std::vector<std::string>& names, bool pending) {
     if (!EnsureFolder(StateFolder(ctx))) return;
     SaveNames(CategoryFilePath(ctx, category, pending), names);
+}
+
+namespace {
+
+std::string PairRecordPath(const Context& ctx, const std::string& category) {
+    return StateFolder(ctx) + kSep + StateBaseName(category) + kPairExtension;
+}
+
+std::string PairRecordText(const std::string& localPath, const std::string& remotePath) {
+    return localPath + std::string(kLineBreak) + remotePath + std::string(kLineBreak);
+}
+
+}  // namespace
+
+void SaveStatePair(const Context& ctx, const std::string& category, const std::string& localPath,
+                   const std::string& remotePath) {
+    if (!EnsureFolder(StateFolder(ctx))) return;
+    platform::WriteFileAtomic(PairRecordPath(ctx, category), PairRecordText(localPath, remotePath));
+}
+
+bool StatePairMatches(const Context& ctx, const std::string& category, const std::string& localPath,
+                      const std::string& remotePath) {
+    if (StateFolder(ctx).empty()) return true;
+    const std::optional<std::string> text = platform::ReadWholeFile(PairRecordPath(ctx, category));
+    return !text || *text == PairRecordText(localPath, remotePath);
 }
 
 void DeleteStateFiles(const Context& ctx, const std::string& category) {

@@ -33,6 +33,18 @@ void DeleteAllStateFiles(const Context& ctx, bool pending);
 void CommitStateFiles(const Context& ctx);
 void RemoveFromPendingStates(const Context& ctx, const std::string& fileName);
 
+// The folder pair a category's state belongs to, kept beside its state files (base name +
+// ".pair": the local and the remote folder, one per line). The state files hold names only;
+// without this record a pair whose folders were changed in the settings file would be
+// compared with the old pair's names, and files missing from the new folder would be taken
+// for deletions.
+void SaveStatePair(const Context& ctx, const std::string& category, const std::string& localPath,
+                   const std::string& remotePath);
+// False only when a record exists and names other folders; state saved before such records
+// were kept has none and is trusted as before.
+bool StatePairMatches(const Context& ctx, const std::string& category, const std::string& localPath,
+                      const std::string& remotePath);
+
 // The diagnostic record form: fields separated by the character with code 1.
 struct StateRecord {
     std::string FileName;

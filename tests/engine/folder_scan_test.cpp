@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/state_files.h"
 #include "support/temp_dir.h"
 #include "support/test_app.h"
 
@@ -466,6 +467,28 @@ TEST_F(FolderScanTest, PathWithTrailingSeparatorGivesOneSeparator) {
     Put(local, "a.kvo");
     ScanFolderPair(app.ctx, local + "/", remote + "/", "", category);
     EXPECT_THAT(Tasks(), ElementsAre(Copy(local, remote, "a.kvo")));
+}
+
+// The state files hold names only. When a pair's folders are changed in the settings, the
+// old pair's names must not turn the files missing from the new folder into deletions.
+TEST_F(FolderScanTest, StateOfOtherFoldersIsNotUsedAfterThePairWasChanged) {
+    PutBoth("a.kvo");
+    PutBoth("b.kvo");
+    Scan();
+    CommitStateFiles(app.ctx);
+    const std::string other = tmp / "R2";
+    Put(other, "a.kvo");
+    app.form.lstTasksToDo.Clear();
+
+    ScanFolderPair(app.ctx, local, other, "*.kvo", category);
+    EXPECT_THAT(Tasks(), ElementsAre(Copy(local, other, "b.kvo")));
+
+    // Once that run is done the state belongs to the new pair, whose record now names the
+    // new folder: b.kvo missing there (copied, then deleted) is deleted locally too.
+    CommitStateFiles(app.ctx);
+    app.form.lstTasksToDo.Clear();
+    ScanFolderPair(app.ctx, local, other, "*.kvo", category);
+    EXPECT_THAT(Tasks(), ElementsAre(Delete(local, "b.kvo")));
 }
 
 // A remote side whose files cannot be looked up (a share that dropped, access refused) must
