@@ -5,6 +5,7 @@
 
 #include "config/settings_store.h"
 #include "engine/activity_log.h"
+#include "engine/text_helpers.h"
 #include "platform/priority.h"
 
 namespace vfs {
@@ -14,12 +15,6 @@ namespace {
 constexpr int32_t kMsPerHour = 3600000;
 constexpr int32_t kMsPerMinute = 60000;
 constexpr int32_t kMsPerSecond = 1000;
-
-std::string TwoDigits(int32_t value) {
-    char buffer[16];
-    std::snprintf(buffer, sizeof buffer, "%02d", static_cast<int>(value));
-    return buffer;
-}
 
 // Index of the item whose data is the value, -1 when the list has none.
 int PositionOfItemData(const ListBox& list, long value) {

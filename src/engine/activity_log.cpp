@@ -3,24 +3,12 @@
 #include <cstdio>
 
 #include "engine/file_helpers.h"
+#include "engine/text_helpers.h"
 #include "platform/file_system.h"
 
 namespace vfs {
 
 namespace {
-
-std::string TwoDigits(int v) {
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "%02d", v);
-    return buf;
-}
-
-std::string CollapseDoubledSeparators(std::string path) {
-    std::string doubled(2, kSep);
-    for (std::size_t pos; (pos = path.find(doubled)) != std::string::npos;)
-        path.erase(pos, 1);
-    return path;
-}
 
 void TrimAndScroll(Context& ctx) {
     ListBox& list = ctx.form.lstCompletedTasks;

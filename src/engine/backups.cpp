@@ -8,6 +8,7 @@
 #include "engine/copy_progress.h"
 #include "engine/file_helpers.h"
 #include "engine/state_files.h"
+#include "engine/text_helpers.h"
 #include "platform/file_system.h"
 
 namespace vfs {
@@ -20,19 +21,6 @@ std::string SlotName(int slot) {
     char buf[16];
     std::snprintf(buf, sizeof buf, "%03d", slot);
     return buf;
-}
-
-std::string PlainNumber(double value) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.0f", value);
-    return buf;
-}
-
-std::string CollapseDoubledSeparators(std::string path) {
-    const std::string doubled(2, kSep);
-    for (std::size_t pos; (pos = path.find(doubled)) != std::string::npos;)
-        path.erase(pos, 1);
-    return path;
 }
 
 // One backup in progress: the file, its folders and the slot chosen so far.

@@ -96,6 +96,15 @@ std::string SpaceQueryPath(const std::string& path, PathStyle style) {
     return query;
 }
 
+std::string CollapseDoubledSeparators(std::string path) {
+    const std::string doubled(2, kSep);
+    for (std::size_t at = path.find(doubled); at != std::string::npos;
+         at = path.find(doubled, at)) {
+        path.erase(at, 1);
+    }
+    return path;
+}
+
 std::string WithTrailingSeparator(const std::string& path) {
     if (path.empty() || EndsWith(path, kSep)) return path;
     return path + kSep;

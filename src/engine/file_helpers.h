@@ -47,6 +47,8 @@ std::vector<std::string> FolderPathPrefixes(const std::string& path,
 std::string SpaceQueryPath(const std::string& path, PathStyle style = kNativeStyle);
 // Appends the separator when the text does not end with one (empty stays empty).
 std::string WithTrailingSeparator(const std::string& path);
+// Every run of doubled native separators reduced to one ("/a//b" -> "/a/b").
+std::string CollapseDoubledSeparators(std::string path);
 
 // Disk and file helpers (native paths). A relative path answers the failure value; it is
 // never resolved against the current directory.

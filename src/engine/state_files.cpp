@@ -120,13 +120,8 @@ std::string StateFolder(const Context& ctx) {
     // Without an absolute program folder there is no safe place for state files; the
     // routines then behave as for a missing folder.
     if (program.empty() || program.front() != kSep) return {};
-    std::string joined = program + kSep + "VarnelFileSyncSettings" + ctx.state.SessionSuffix;
-    const std::string doubled{kSep, kSep};
-    for (std::size_t at = joined.find(doubled); at != std::string::npos;
-         at = joined.find(doubled, at)) {
-        joined.erase(at, 1);
-    }
-    return joined;
+    return CollapseDoubledSeparators(program + kSep + "VarnelFileSyncSettings" +
+                                     ctx.state.SessionSuffix);
 }
 
 std::string StateBaseName(const std::string& category) {

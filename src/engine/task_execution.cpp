@@ -10,6 +10,7 @@
 #include "engine/run_controls.h"
 #include "engine/state_files.h"
 #include "engine/task_line.h"
+#include "engine/text_helpers.h"
 #include "platform/copy_file.h"
 #include "platform/file_system.h"
 
@@ -30,12 +31,6 @@ struct TaskRun {
 
 std::string YesNo(bool flag) {
     return flag ? "True" : "False";
-}
-
-std::string ByteCount(double bytes) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.0f", bytes);
-    return buf;
 }
 
 void WriteParseDebugLines(Context& ctx, const ParsedTask& t) {
@@ -93,7 +88,7 @@ bool EnoughSpace(TaskRun& run, const std::string& source, const std::string& des
     AddCompletedLine(run.ctx, TimeStamp(run.ctx) +
                                   " - Copy/Replace Canceled, insufficient space (" +
                                   std::to_string(size) + ") to save to " + destination + "(" +
-                                  ByteCount(free) + ")");
+                                  PlainNumber(free) + ")");
     ForgetInPendingStates(run.ctx, destination);
     return false;
 }
