@@ -175,7 +175,11 @@ std::string PairRecordText(const std::string& localPath, const std::string& remo
 void SaveStatePair(const Context& ctx, const std::string& category, const std::string& localPath,
                    const std::string& remotePath) {
     if (!EnsureFolder(StateFolder(ctx))) return;
-    platform::WriteFileAtomic(PairRecordPath(ctx, category), PairRecordText(localPath, remotePath));
+    const std::string path = PairRecordPath(ctx, category);
+    const std::string text = PairRecordText(localPath, remotePath);
+    // Most runs scan the same folders again: no rewrite (and no flush) for an unchanged pair.
+    if (platform::ReadWholeFile(path) == text) return;
+    platform::WriteFileAtomic(path, text);
 }
 
 bool StatePairMatches(const Context& ctx, const std::string& category, const std::string& localPath,
