@@ -21,12 +21,6 @@ bool EndsWith(const std::string& text, char c) {
     return !text.empty() && text.back() == c;
 }
 
-// The disk helpers work on absolute paths only: a relative text would silently be resolved
-// against whatever the current directory happens to be.
-bool IsAbsoluteNative(const std::string& path) {
-    return !path.empty() && path.front() == kSep;
-}
-
 }  // namespace
 
 std::string GetFolderPart(const std::string& path, PathStyle style) {
@@ -94,6 +88,10 @@ std::string SpaceQueryPath(const std::string& path, PathStyle style) {
         query.push_back(sep);
     }
     return query;
+}
+
+bool IsAbsoluteNative(const std::string& path) {
+    return !path.empty() && path.front() == kSep;
 }
 
 std::string CollapseDoubledSeparators(std::string path) {

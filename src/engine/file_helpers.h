@@ -47,6 +47,9 @@ std::vector<std::string> FolderPathPrefixes(const std::string& path,
 std::string SpaceQueryPath(const std::string& path, PathStyle style = kNativeStyle);
 // Appends the separator when the text does not end with one (empty stays empty).
 std::string WithTrailingSeparator(const std::string& path);
+// True for a native path that starts at the root: the disk helpers answer their failure
+// value for any other, rather than resolve it against the current directory.
+bool IsAbsoluteNative(const std::string& path);
 // Every run of doubled native separators reduced to one ("/a//b" -> "/a/b").
 std::string CollapseDoubledSeparators(std::string path);
 

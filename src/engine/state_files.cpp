@@ -119,7 +119,7 @@ std::string StateFolder(const Context& ctx) {
     const std::string& program = ctx.ports.programFolder;
     // Without an absolute program folder there is no safe place for state files; the
     // routines then behave as for a missing folder.
-    if (program.empty() || program.front() != kSep) return {};
+    if (!IsAbsoluteNative(program)) return {};
     return CollapseDoubledSeparators(program + kSep + "VarnelFileSyncSettings" +
                                      ctx.state.SessionSuffix);
 }
