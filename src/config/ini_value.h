@@ -23,8 +23,6 @@ class IniValue {
     requires(!std::same_as<T, bool>) IniValue(T number) : value_(static_cast<int64_t>(number)) {}
 
     bool IsText() const { return std::holds_alternative<std::string>(value_); }
-    bool IsNumber() const { return std::holds_alternative<int64_t>(value_); }
-    bool IsFlag() const { return std::holds_alternative<bool>(value_); }
 
     // The value as it is written to a file: text as it stands, a number in plain decimal,
     // a flag as True or False.
