@@ -53,7 +53,7 @@ std::optional<std::string> IniAutomationSettingsStore::Read(const std::string& a
                                                             const std::string& section,
                                                             const std::string& key) const {
     if (folder_.empty() || !IsPlainFileName(appTitle)) return std::nullopt;
-    return platform::ReadProfileString(folder_ + "/" + appTitle + ".ini", section, key);
+    return platform::ReadProfileValue(folder_ + "/" + appTitle + ".ini", section, key);
 }
 
 }  // namespace vfs

@@ -395,13 +395,13 @@ std::string SettingsFilePath(const Context& ctx) {
 
 IniValue ReadIniString(const std::string& file, const std::string& section, const std::string& key,
                        const IniValue& defaultValue) {
-    std::optional<std::string> value = platform::ReadProfileString(file, section, key);
+    std::optional<std::string> value = platform::ReadProfileValue(file, section, key);
     return FromStoredText(value ? *value : defaultValue.ToText());
 }
 
 void WriteIniString(const std::string& file, const std::string& section, const std::string& key,
                     const IniValue& value) {
-    platform::WriteProfileString(file, section, key, value.ToText());
+    platform::WriteProfileValue(file, section, key, value.ToText());
 }
 
 IniValue GetInit(const Context& ctx, const std::string& section, const std::string& key,

@@ -48,7 +48,7 @@ void WriteTaskLog(Context& ctx, const std::string& text) {
     const std::string& program = ctx.ports.programFolder;
     if (!IsAbsoluteNative(program)) return;
     const std::string folder = TaskLogFolder(ctx);
-    if (!FolderExists(folder)) platform::CreateDirectory(folder);
+    if (!FolderExists(folder)) platform::MakeDirectory(folder);
     // The day is taken now, so a run over midnight goes on in the next day's file.
     const std::string file = folder + "Task_Log_" + FormatLogDate(ctx.ports.now()) + ".txt";
     platform::AppendToFile(file, text + "\r\n");

@@ -9,7 +9,6 @@
 #include "engine/file_helpers.h"
 #include "engine/state_files.h"
 #include "engine/text_helpers.h"
-#include "platform/file_system.h"
 
 namespace vfs {
 
@@ -34,6 +33,7 @@ struct BackupJob {
     std::string Source() const { return sourceFolder + fileName; }
     std::string SlotFolder(int k) const { return backupFolder + SlotName(k) + kSep; }
     std::string CopyIn(int k) const { return SlotFolder(k) + fileName; }
+    platform::FileSystem& fs() const { return *ctx.ports.fileSystem; }
     void Trace(const std::string& text) const { ctx.ports.debug(text); }
     void Point(int n) const { Trace("CreateBackup Point " + std::to_string(n)); }
 };
@@ -70,9 +70,9 @@ int NumberOfCopies(const Context& ctx) {
 }
 
 bool EnsureFolder(const BackupJob& job, const std::string& folder) {
-    if (FolderExists(folder)) return true;
+    if (FolderExists(job.fs(), folder)) return true;
     job.Trace("Attempting to create DIR " + folder);
-    bool made = MakeFolderPath(folder);
+    bool made = MakeFolderPath(job.fs(), folder);
     job.Trace(made ? "Attempted to create Dir... Success!" : "Attempted to create Dir... Failed.");
     if (!made) job.Trace("Unable to create DIR " + folder);
     return made;
@@ -83,7 +83,7 @@ std::vector<int> FindCopies(const BackupJob& job) {
     std::vector<int> copies;
     for (int k = 1; k <= kSlotCount; ++k) {
         job.Trace("Checking for file " + job.CopyIn(k));
-        if (FileExists(job.CopyIn(k))) {
+        if (FileExists(job.fs(), job.CopyIn(k))) {
             job.Trace("   ...which appears to exist, adding to array index " +
                       std::to_string(copies.size()));
             copies.push_back(k);
@@ -97,7 +97,7 @@ std::vector<int> FindCopies(const BackupJob& job) {
 bool DeleteOldest(const BackupJob& job, const std::vector<int>& copies, std::size_t count) {
     for (std::size_t i = 0; i < count && i < copies.size(); ++i) {
         job.Trace("Attempting to kill " + job.CopyIn(copies[i]));
-        if (!platform::DeleteFile(job.CopyIn(copies[i]))) return false;
+        if (!job.fs().RemoveFile(job.CopyIn(copies[i]))) return false;
     }
     return true;
 }
@@ -111,7 +111,7 @@ bool Compact(const BackupJob& job, const std::vector<int>& copies) {
         if (::strcasecmp(from.c_str(), to.c_str()) == 0) continue;
         if (!EnsureFolder(job, job.SlotFolder(target))) return false;
         job.Trace("Renaming File " + from + " to " + to);
-        if (!platform::RenameNoReplace(from, to)) return false;
+        if (!job.fs().RenameNoReplace(from, to)) return false;
     }
     return true;
 }
@@ -131,11 +131,11 @@ int Rotate(const BackupJob& job, int copiesKept) {
 
 bool ClearTarget(const BackupJob& job) {
     const std::string target = job.CopyIn(job.slot);
-    if (!FileExists(target)) return true;
+    if (!FileExists(job.fs(), target)) return true;
     job.Trace("Attempting to kill " + target);
-    platform::DeleteFile(target);
+    job.fs().RemoveFile(target);
     job.Trace("Double Checking for file " + target);
-    return !FileExists(target);
+    return !FileExists(job.fs(), target);
 }
 
 // Slot folders left without any file are removed; one that cannot be removed (it holds a
@@ -143,19 +143,20 @@ bool ClearTarget(const BackupJob& job) {
 void TidySlotFolders(const BackupJob& job) {
     for (int k = 1; k <= kSlotCount; ++k) {
         const std::string folder = job.SlotFolder(k);
-        if (!FolderExists(folder)) continue;
-        auto entries = platform::ListAllEntries(folder);
-        if (entries && entries->empty()) platform::RemoveDirectory(folder);
+        if (!FolderExists(job.fs(), folder)) continue;
+        auto entries = job.fs().ListAllEntries(folder);
+        if (entries && entries->empty()) job.fs().RemoveEmptyDirectory(folder);
     }
 }
 
 void WarnWhenShortOfSpace(const BackupJob& job, const std::string& root) {
-    double free = GetFreeSpace(root);
-    int64_t size = GetFileSizeBytes(job.Source());
+    double free = GetFreeSpace(job.fs(), root);
+    int64_t size = GetFileSizeBytes(job.fs(), job.Source());
     if (free < static_cast<double>(size)) LogInsufficientSpace(job, size, free);
 }
 
-// Steps 9 to 14: rotate, copy into the new slot, log and tidy up.
+// Makes room among the slots, copies the file into the slot freed for it, logs the backup
+// and removes slot folders left empty.
 bool StoreNewCopy(BackupJob& job, int copiesKept) {
     job.Point(9);
     int slot = Rotate(job, copiesKept);
@@ -168,7 +169,7 @@ bool StoreNewCopy(BackupJob& job, int copiesKept) {
     if (!EnsureFolder(job, job.SlotFolder(slot))) return Fail(job);
     bool copied = CopyFileWithProgress(job.ctx, job.Source(), job.CopyIn(slot));
     job.Point(13);
-    if (!copied || !FileExists(job.CopyIn(slot))) return false;
+    if (!copied || !FileExists(job.fs(), job.CopyIn(slot))) return false;
     LogLine(job.ctx, BackupLine(job, "Backup "));
     job.Point(14);
     TidySlotFolders(job);
@@ -205,14 +206,14 @@ bool CreateBackup(Context& ctx, const std::string& fileName, const std::string& 
     // Without a root the copies would land relative to wherever the program runs.
     if (root.empty()) return Fail(job);
     job.Point(5);
-    if (!FolderExists(job.sourceFolder)) return Fail(job);
+    if (!FolderExists(job.fs(), job.sourceFolder)) return Fail(job);
     job.Point(6);
     // Short of space the copy is still tried: the line warns, the copy decides.
     WarnWhenShortOfSpace(job, root);
     job.Point(7);
     if (!EnsureFolder(job, job.backupFolder)) return Fail(job);
     job.Point(8);
-    if (!FileExists(job.Source())) return Fail(job);
+    if (!FileExists(job.fs(), job.Source())) return Fail(job);
     return StoreNewCopy(job, copiesKept);
 }
 

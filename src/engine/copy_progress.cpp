@@ -5,7 +5,6 @@
 
 #include "engine/activity_log.h"
 #include "engine/file_helpers.h"
-#include "platform/copy_file.h"
 
 namespace vfs {
 
@@ -42,8 +41,8 @@ void HideTaskBar(Context& ctx) {
     ctx.form.lblPbTask.SetVisible(false);
 }
 
-bool EnsureDestinationFolder(const std::string& folder) {
-    return FolderExists(folder) || MakeFolderPath(folder);
+bool EnsureDestinationFolder(platform::FileSystem& fs, const std::string& folder) {
+    return FolderExists(fs, folder) || MakeFolderPath(fs, folder);
 }
 
 }  // namespace
@@ -81,14 +80,14 @@ bool CopyFileWithProgress(Context& ctx, const std::string& source, const std::st
     s.CopyInProgress = true;
     s.CopySourceFolder = GetFolderPart(source);
     s.CopyDestFolder = GetFolderPart(destination);
-    if (!EnsureDestinationFolder(s.CopyDestFolder)) {
+    if (!EnsureDestinationFolder(*ctx.ports.fileSystem, s.CopyDestFolder)) {
         s.CopyInProgress = false;
         return false;
     }
     s.CopyFileName = FileNameAfterLastSeparator(source);
     ctx.form.lblStatus.SetCaption(TimeStamp(ctx) + " - Preparing to copy " + CopyDescription(s));
     ShowTaskBar(ctx);
-    bool copied = platform::CopyFileChunked(
+    bool copied = ctx.ports.fileSystem->CopyFileChunked(
         source, destination,
         [&ctx](int64_t total, int64_t done) { CopyProgressCallback(ctx, total, done); },
         &s.CopyCancelRequested);

@@ -108,56 +108,91 @@ std::string WithTrailingSeparator(const std::string& path) {
     return path + kSep;
 }
 
-bool FolderExists(const std::string& path) {
+bool FolderExists(platform::FileSystem& fs, const std::string& path) {
     if (path.find(kSep) == std::string::npos || !IsAbsoluteNative(path)) return false;
-    return platform::IsDirectory(path);
+    return fs.IsDirectory(path);
 }
 
-bool FileExists(const std::string& path) {
-    return IsAbsoluteNative(path) && platform::FindFirstFile(path);
+bool FileExists(platform::FileSystem& fs, const std::string& path) {
+    return IsAbsoluteNative(path) && fs.EntryExists(path);
 }
 
-bool MakeFolderPath(const std::string& path) {
+bool MakeFolderPath(platform::FileSystem& fs, const std::string& path) {
     if (!IsAbsoluteNative(path)) return false;
     const std::vector<std::string> prefixes = FolderPathPrefixes(path);
     if (prefixes.empty()) return false;
     for (const std::string& prefix : prefixes) {
         // A prefix that cannot be created is passed over; the final test decides.
-        if (!FolderExists(prefix)) platform::CreateDirectory(prefix);
+        if (!FolderExists(fs, prefix)) fs.MakeDirectory(prefix);
     }
-    return FolderExists(path);
+    return FolderExists(fs, path);
 }
 
-int64_t GetFileSizeBytes(const std::string& path) {
+int64_t GetFileSizeBytes(platform::FileSystem& fs, const std::string& path) {
     if (!IsAbsoluteNative(path)) return -1;
-    return platform::WritableFileSize(path);
+    return fs.WritableFileSize(path);
 }
 
-bool SetFileDate(const std::string& path, const LocalDateTime& when) {
+bool SetFileDate(platform::FileSystem& fs, const std::string& path, const LocalDateTime& when) {
     if (!IsAbsoluteNative(path)) return false;
     LocalDateTime wholeSeconds = when;
     wholeSeconds.millisecond = 0;
-    return platform::SetModifiedTime(path, wholeSeconds);
+    return fs.SetModifiedTime(path, wholeSeconds);
 }
 
 namespace {
 
-std::optional<platform::DiskSpace> QuerySpace(const std::string& path) {
+std::optional<platform::DiskSpace> QuerySpace(platform::FileSystem& fs, const std::string& path) {
     const std::string query = SpaceQueryPath(path);
     if (!IsAbsoluteNative(query)) return std::nullopt;
-    return platform::QueryDiskSpace(query);
+    return fs.QueryDiskSpace(query);
 }
 
 }  // namespace
 
-double GetFreeSpace(const std::string& path) {
-    const auto space = QuerySpace(path);
+double GetFreeSpace(platform::FileSystem& fs, const std::string& path) {
+    const auto space = QuerySpace(fs, path);
     return space ? static_cast<double>(space->availableToUser) : 0.0;
 }
 
-double GetTotalSpace(const std::string& path) {
-    const auto space = QuerySpace(path);
+double GetTotalSpace(platform::FileSystem& fs, const std::string& path) {
+    const auto space = QuerySpace(fs, path);
     return space ? static_cast<double>(space->total) : 0.0;
+}
+
+bool FolderExists(const std::string& path) {
+    platform::PosixFileSystem posix;
+    return FolderExists(posix, path);
+}
+
+bool FileExists(const std::string& path) {
+    platform::PosixFileSystem posix;
+    return FileExists(posix, path);
+}
+
+bool MakeFolderPath(const std::string& path) {
+    platform::PosixFileSystem posix;
+    return MakeFolderPath(posix, path);
+}
+
+int64_t GetFileSizeBytes(const std::string& path) {
+    platform::PosixFileSystem posix;
+    return GetFileSizeBytes(posix, path);
+}
+
+bool SetFileDate(const std::string& path, const LocalDateTime& when) {
+    platform::PosixFileSystem posix;
+    return SetFileDate(posix, path, when);
+}
+
+double GetFreeSpace(const std::string& path) {
+    platform::PosixFileSystem posix;
+    return GetFreeSpace(posix, path);
+}
+
+double GetTotalSpace(const std::string& path) {
+    platform::PosixFileSystem posix;
+    return GetTotalSpace(posix, path);
 }
 
 namespace {
@@ -216,11 +251,13 @@ std::string FormatByteSize(double bytes) {
 }
 
 void btnFreeSpace_Click(Context& ctx) {
-    ctx.form.lblSpace.SetCaption(FormatByteSize(GetFreeSpace(ctx.form.txtSpace.Text())));
+    ctx.form.lblSpace.SetCaption(
+        FormatByteSize(GetFreeSpace(*ctx.ports.fileSystem, ctx.form.txtSpace.Text())));
 }
 
 void btnTotalSpace_Click(Context& ctx) {
-    ctx.form.lblSpace.SetCaption(FormatByteSize(GetTotalSpace(ctx.form.txtSpace.Text())));
+    ctx.form.lblSpace.SetCaption(
+        FormatByteSize(GetTotalSpace(*ctx.ports.fileSystem, ctx.form.txtSpace.Text())));
 }
 
 }  // namespace vfs

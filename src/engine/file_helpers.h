@@ -12,6 +12,7 @@
 
 #include "engine/context.h"
 #include "platform/clock.h"
+#include "platform/file_system.h"
 
 namespace vfs {
 
@@ -54,7 +55,17 @@ bool IsAbsoluteNative(const std::string& path);
 std::string CollapseDoubledSeparators(std::string path);
 
 // Disk and file helpers (native paths). A relative path answers the failure value; it is
-// never resolved against the current directory.
+// never resolved against the current directory. Each asks the file system it is given; the
+// forms without one ask the operating system's own (the program's settings, state files
+// and logs are always there).
+bool FolderExists(platform::FileSystem& fs, const std::string& path);
+bool FileExists(platform::FileSystem& fs, const std::string& path);
+bool MakeFolderPath(platform::FileSystem& fs, const std::string& path);
+int64_t GetFileSizeBytes(platform::FileSystem& fs, const std::string& path);
+bool SetFileDate(platform::FileSystem& fs, const std::string& path, const LocalDateTime& when);
+double GetFreeSpace(platform::FileSystem& fs, const std::string& path);
+double GetTotalSpace(platform::FileSystem& fs, const std::string& path);
+
 bool FolderExists(const std::string& path);
 bool FileExists(const std::string& path);
 bool MakeFolderPath(const std::string& path);

@@ -22,7 +22,29 @@ namespace {
 // Every 20th file refreshes the clock and the tray icon; more often only costs time.
 constexpr std::size_t kDisplayRefreshEvery = 20;
 constexpr const char* kDecisionHead = " -         ";
-// What a copy in progress appends to its destination's name.
+
+// Where the scan of a pair was when it stopped: the number after "Error:" in the error line.
+// The stages of one file add the file's position in its list (from 1), so the line tells
+// which file the scan was at.
+constexpr int32_t kStageFoldersChecked = 1;
+constexpr int32_t kStageListingLocal = 2;
+constexpr int32_t kStageListingRemote = 3;
+constexpr int32_t kStageReadingLocal = 4;
+constexpr int32_t kStageReadingRemote = 5;
+constexpr int32_t kStageComparingLocal = 61;
+constexpr int32_t kStageComparingRemote = 7;
+constexpr int32_t kStageSaving = 8;
+constexpr int32_t kStageFolderInvalid = 9;
+constexpr int32_t kStageLocalFile = 60000;     // a local file being compared
+constexpr int32_t kStageLocalOnly = 61000;     // a local file the remote side lacks
+constexpr int32_t kStageDateRule = 62000;      // a file on both sides, times compared
+constexpr int32_t kStageRemoteFile = 70000;    // a remote file being compared
+constexpr int32_t kStageRemoteOnly = 71000;    // a remote file the local side lacks
+constexpr int32_t kStageRemoteOnBoth = 72000;  // a remote file the local pass settled
+
+int32_t FileStage(int32_t base, std::size_t position) {
+    return base + static_cast<int32_t>(position);
+}
 
 // Nearest whole number, halves to the even neighbour (the default rounding mode).
 int RoundHalfEven(double x) {
@@ -70,7 +92,12 @@ class PairScan {
   public:
     PairScan(Context& ctx, const std::string& localPath, const std::string& remotePath,
              const std::string& pattern, const std::string& category)
-        : ctx_(ctx), local_(localPath), remote_(remotePath), pattern_(pattern), cat_(category) {}
+        : ctx_(ctx),
+          fs_(*ctx.ports.fileSystem),
+          local_(localPath),
+          remote_(remotePath),
+          pattern_(pattern),
+          cat_(category) {}
 
     void Run() {
         Start();
@@ -91,7 +118,7 @@ class PairScan {
     }
 
   private:
-    // 1. Start.
+    // Tells the operator which pair is being scanned and shows the task bar.
     void Start() {
         step_ = "Creating Variables";
         step_ = "Starting Scan";
@@ -104,11 +131,11 @@ class PairScan {
         SetProgress(1);
     }
 
-    // 2. Both folders must be there; otherwise the pair is left alone.
+    // Both folders must be there; otherwise the pair is left alone.
     Next CheckFolders() {
         step_ = "Gathering Path Info";
-        if (!FolderExists(local_)) return StopOnMissing(local_, "Invalid Local Path");
-        if (!FolderExists(remote_)) return StopOnMissing(remote_, "Invalid Remote Path");
+        if (!FolderExists(fs_, local_)) return StopOnMissing(local_, "Invalid Local Path");
+        if (!FolderExists(fs_, remote_)) return StopOnMissing(remote_, "Invalid Remote Path");
         return Next::Go;
     }
 
@@ -120,33 +147,34 @@ class PairScan {
         return Next::Stop;
     }
 
-    // 3. Normalise the inputs and check the folders once more.
+    // Gives both folders their trailing separator and the pattern its default, then checks
+    // the folders once more in that form.
     Next Normalise() {
         step_ = "Validating Source Paths";
         local_ = WithTrailingSeparator(local_);
         remote_ = WithTrailingSeparator(remote_);
         if (pattern_.empty()) pattern_ = "*.*";
         SetProgress(3);
-        stage_ = 1;
+        stage_ = kStageFoldersChecked;
         step_ = "Searching for files in local and remote paths";
-        if (FolderExists(local_) && FolderExists(remote_)) return Next::Go;
-        stage_ = 9;
+        if (FolderExists(fs_, local_) && FolderExists(fs_, remote_)) return Next::Go;
+        stage_ = kStageFolderInvalid;
         LogLine(ctx_, TimeStamp(ctx_) + " - Scan    Invalid " + cat_ + " Path Specified");
         MarkConfiguredPairFailed();
         return Next::Stop;
     }
 
-    // 4. Fresh listings of both folders.
+    // Fresh listings of both folders, each folder kept open for the look-ups that follow.
     Next ListBoth() {
-        stage_ = 2;
+        stage_ = kStageListingLocal;
         step_ = "Searching For " + pattern_ + " Files in " + local_;
-        auto localNames = platform::ListFolder(local_, pattern_);
-        localFolder_ = std::make_unique<platform::OpenFolder>(local_);
+        auto localNames = fs_.ListFolder(local_, pattern_);
+        localFolder_ = fs_.Open(local_);
         if (!localNames || !localFolder_->IsOpen()) return Next::Error;
-        stage_ = 3;
+        stage_ = kStageListingRemote;
         step_ = "Searching For " + pattern_ + " Files in " + remote_;
-        auto remoteNames = platform::ListFolder(remote_, pattern_);
-        remoteFolder_ = std::make_unique<platform::OpenFolder>(remote_);
+        auto remoteNames = fs_.ListFolder(remote_, pattern_);
+        remoteFolder_ = fs_.Open(remote_);
         if (!remoteNames || !remoteFolder_->IsOpen()) return Next::Error;
         localNames_ = std::move(*localNames);
         remoteNames_ = std::move(*remoteNames);
@@ -176,16 +204,16 @@ class PairScan {
         return localFolder_->Contains(twin) || remoteFolder_->Contains(twin);
     }
 
-    // 5. Local entries.
+    // Time and size of every local file, and whether the remote side has it too.
     void ReadLocal() {
-        stage_ = 4;
+        stage_ = kStageReadingLocal;
         step_ = "Analyzing " + local_ + " Contents";
         ReadEntries(localNames_, local_, *localFolder_, *remoteFolder_, 5, 15, localEntries_);
     }
 
-    // 6. Remote entries, the folders swapped.
+    // The same for the remote files, the folders swapped.
     void ReadRemote() {
-        stage_ = 5;
+        stage_ = kStageReadingRemote;
         step_ = "Analyzing " + remote_ + " Contents";
         ReadEntries(remoteNames_, remote_, *remoteFolder_, *localFolder_, 20, 10, remoteEntries_);
     }
@@ -235,8 +263,9 @@ class PairScan {
         return blank;
     }
 
-    // 7. Previous contents. The state files are deleted only once the comparison is known
-    // to go ahead (see QueuePlan), so a pair stopped for an empty side keeps them.
+    // The names the pair held after its last sync. The state files are deleted only once the
+    // comparison is known to go ahead (see QueuePlan), so a pair stopped for an empty side keeps
+    // them.
     void LoadPrevious() {
         step_ = "Loading Folder Contents From Previous " + cat_ + " Sync";
         SetProgress(32);
@@ -268,15 +297,15 @@ class PairScan {
         return Next::Go;
     }
 
-    // 8. Local entries.
+    // Decides for every local file: copy it over, delete it, or let the date rule choose.
     Next CompareLocal() {
         step_ = "Comparing Local, Remote, and Previous Folder Contents";
-        stage_ = 61;
+        stage_ = kStageComparingLocal;
         SetProgress(34);
         const std::size_t n = localEntries_.size();
         for (std::size_t i = 1; i <= n; ++i) {
             const FileEntry& entry = localEntries_[i - 1];
-            stage_ = 60000 + static_cast<int32_t>(i);
+            stage_ = FileStage(kStageLocalFile, i);
             SetProgress(35 + RoundHalfEven(30.0 * static_cast<double>(i) / n));
             ShowComparing(i, local_ + entry.FileName);
             if (entry.FileName.empty()) continue;
@@ -298,7 +327,7 @@ class PairScan {
                      "\" needs to be deleted because it doesn't exist in remote folder any longer");
             return Next::Go;
         }
-        stage_ = 61000 + static_cast<int32_t>(i);
+        stage_ = FileStage(kStageLocalOnly, i);
         Plan(kTaskCopy, entry, local_, remote_,
              "Local copy of \"" + name +
                  "\" needs to be copied to remote folder because it doesn't exist in remote folder "
@@ -310,7 +339,7 @@ class PairScan {
     // The remote time is read again now: the remote listing may be minutes old. Only a
     // remote copy that is later gets the tolerance; an earlier one loses at once.
     Next ApplyDateRule(const FileEntry& entry, std::size_t i) {
-        stage_ = 62000 + static_cast<int32_t>(i);
+        stage_ = FileStage(kStageDateRule, i);
         const std::string& name = entry.FileName;
         const std::optional<LocalDateTime> remoteTime = remoteFolder_->ModifiedTime(name);
         if (!remoteTime) return Next::Error;
@@ -325,14 +354,15 @@ class PairScan {
         return Next::Go;
     }
 
-    // 9. Remote entries. Those present on both sides were settled by the local pass.
+    // Decides for every remote file the local side lacks: copy it over or delete it. Those
+    // present on both sides were settled by the local pass.
     void CompareRemote() {
-        stage_ = 7;
+        stage_ = kStageComparingRemote;
         const std::size_t m = remoteEntries_.size();
         for (std::size_t i = 1; i <= m; ++i) {
             const FileEntry& entry = remoteEntries_[i - 1];
             SetProgress(65 + RoundHalfEven(30.0 * static_cast<double>(i) / m));
-            stage_ = 70000 + static_cast<int32_t>(i);
+            stage_ = FileStage(kStageRemoteFile, i);
             ShowComparing(i, remote_ + entry.FileName);
             if (entry.FileName.empty()) continue;
             DecideRemote(entry, i);
@@ -343,7 +373,7 @@ class PairScan {
     void DecideRemote(const FileEntry& entry, std::size_t i) {
         const std::string& name = entry.FileName;
         if (entry.onOtherSide) {
-            stage_ = 72000 + static_cast<int32_t>(i);
+            stage_ = FileStage(kStageRemoteOnBoth, i);
             return;
         }
         if (InPrevious(name)) {
@@ -352,7 +382,7 @@ class PairScan {
                      "\" needs to be deleted because it doesn't exist in local folder any longer");
             return;
         }
-        stage_ = 71000 + static_cast<int32_t>(i);
+        stage_ = FileStage(kStageRemoteOnly, i);
         Plan(kTaskCopy, entry, remote_, local_,
              "Remote copy of \"" + name +
                  "\" needs to be copied to local folder because it doesn't exist in local folder "
@@ -389,9 +419,10 @@ class PairScan {
         ctx_.state.RunHadFailure = true;
     }
 
-    // 10. Save the new contents as the pending state file.
+    // The names both sides will hold once the tasks have run become the pending state file,
+    // committed only when the run completes.
     void Save() {
-        stage_ = 8;
+        stage_ = kStageSaving;
         step_ = "Saving Current Folder Contents To Log";
         SetProgress(96);
         SaveStateFile(ctx_, cat_, newContents_, true);
@@ -443,6 +474,7 @@ class PairScan {
     }
 
     Context& ctx_;
+    platform::FileSystem& fs_;
     std::string local_;
     std::string remote_;
     std::string pattern_;

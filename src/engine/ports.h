@@ -4,10 +4,12 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "platform/clock.h"
+#include "platform/file_system.h"
 
 namespace vfs {
 
@@ -51,6 +53,10 @@ struct Ports {
     std::string programFolder;
     // The automation system's settings; none means every read gives its default.
     const AutomationSettingsStore* automationSettings = nullptr;
+    // The disk as the scan, the tasks, the backups and the copy see it. Shared, so a copy
+    // of the ports works on the same file system.
+    std::shared_ptr<platform::FileSystem> fileSystem =
+        std::make_shared<platform::PosixFileSystem>();
 };
 
 }  // namespace vfs

@@ -191,14 +191,14 @@ bool StatePairMatches(const Context& ctx, const std::string& category, const std
 
 void DeleteStateFiles(const Context& ctx, const std::string& category) {
     if (!FolderExists(StateFolder(ctx))) return;
-    platform::DeleteFile(CategoryFilePath(ctx, category, false));
-    platform::DeleteFile(CategoryFilePath(ctx, category, true));
+    platform::RemoveFile(CategoryFilePath(ctx, category, false));
+    platform::RemoveFile(CategoryFilePath(ctx, category, true));
 }
 
 void DeleteAllStateFiles(const Context& ctx, bool pending) {
     if (!FolderExists(StateFolder(ctx))) return;
     for (const std::string& category : AllStateCategories(ctx)) {
-        platform::DeleteFile(CategoryFilePath(ctx, category, pending));
+        platform::RemoveFile(CategoryFilePath(ctx, category, pending));
     }
 }
 

@@ -11,12 +11,24 @@
 #include "engine/state_files.h"
 #include "engine/task_line.h"
 #include "engine/text_helpers.h"
-#include "platform/copy_file.h"
 #include "platform/file_system.h"
 
 namespace vfs {
 
 namespace {
+
+// The step marker shown in "Copy/Replace/Delete Error <n> Encountered": where the task was
+// when an unexpected error stopped it. Markers below these come from parsing the line.
+constexpr int32_t kStepBackup = 3;
+constexpr int32_t kStepOperation = 4;
+constexpr int32_t kStepUnknownKind = 8;
+constexpr int32_t kStepCopySpaceCheck = 51;
+constexpr int32_t kStepCopying = 61;
+constexpr int32_t kStepCopyNoSpace = 71;
+constexpr int32_t kStepCopyBackupFailed = 81;
+constexpr int32_t kStepDeleteStarted = 52;
+constexpr int32_t kStepDeleting = 62;
+constexpr int32_t kStepDeleteBackupFailed = 72;
 
 // How one task ended: done, failed with its own message, or stopped by an unexpected error
 // that is reported with the step marker reached.
@@ -27,6 +39,8 @@ struct TaskRun {
     Context& ctx;
     ParsedTask task;
     int32_t TaskStep = 1;
+
+    platform::FileSystem& fs() const { return *ctx.ports.fileSystem; }
 };
 
 std::string YesNo(bool flag) {
@@ -60,7 +74,8 @@ bool BackupStep(TaskRun& run) {
         success = false;
         if (t.TaskMode == kTaskCopy || t.TaskMode == kTaskReplace) {
             WriteBackupDebugLines(ctx, t.secondPath);
-            success = !FileExists(t.secondPath) || BackupOf(ctx, t.secondPath, t.category);
+            success =
+                !FileExists(run.fs(), t.secondPath) || BackupOf(ctx, t.secondPath, t.category);
         } else if (t.TaskMode == kTaskDelete) {
             WriteBackupDebugLines(ctx, t.firstPath);
             success = BackupOf(ctx, t.firstPath, t.category);
@@ -74,17 +89,17 @@ void ForgetInPendingStates(Context& ctx, const std::string& path) {
     RemoveFromPendingStates(ctx, GetFileNamePart(path));
 }
 
-void DeleteIfPresent(const std::string& path) {
-    if (FileExists(path)) platform::DeleteFile(path);
+void DeleteIfPresent(platform::FileSystem& fs, const std::string& path) {
+    if (FileExists(fs, path)) fs.RemoveFile(path);
 }
 
 // Free space is asked of the destination's folder, which exists whatever the file's name
 // looks like.
 bool EnoughSpace(TaskRun& run, const std::string& source, const std::string& destination) {
-    double free = GetFreeSpace(WithTrailingSeparator(GetFolderPart(destination)));
-    int64_t size = GetFileSizeBytes(source);
+    double free = GetFreeSpace(run.fs(), WithTrailingSeparator(GetFolderPart(destination)));
+    int64_t size = GetFileSizeBytes(run.fs(), source);
     if (free >= static_cast<double>(size)) return true;
-    run.TaskStep = 71;
+    run.TaskStep = kStepCopyNoSpace;
     AddCompletedLine(run.ctx, TimeStamp(run.ctx) +
                                   " - Copy/Replace Canceled, insufficient space (" +
                                   std::to_string(size) + ") to save to " + destination + "(" +
@@ -98,16 +113,17 @@ bool EnoughSpace(TaskRun& run, const std::string& source, const std::string& des
 // name, never a partial file carrying a fresh time stamp.
 bool CopyIntoTemporary(Context& ctx, const std::string& source, const std::string& temporary) {
     if (!CopyFileWithProgress(ctx, source, temporary)) return false;
-    auto sourceTime = platform::ModifiedTime(source);
+    platform::FileSystem& fs = *ctx.ports.fileSystem;
+    auto sourceTime = fs.ModifiedTime(source);
     // The copy has carried the time over already; stamping again keeps the date rule exact
     // also where the file system rounds times differently.
-    if (sourceTime) SetFileDate(temporary, *sourceTime);
-    return platform::FlushFileToDisk(temporary);
+    if (sourceTime) SetFileDate(fs, temporary, *sourceTime);
+    return fs.FlushFileToDisk(temporary);
 }
 
 Outcome FailedCopy(TaskRun& run, const std::string& source, const std::string& destination,
                    const std::string& temporary) {
-    DeleteIfPresent(temporary);
+    DeleteIfPresent(run.fs(), temporary);
     AddCompletedLine(run.ctx, TimeStamp(run.ctx) + " - Copy/Replace failed, unable to copy " +
                                   source + " to " + destination);
     ForgetInPendingStates(run.ctx, destination);
@@ -117,19 +133,19 @@ Outcome FailedCopy(TaskRun& run, const std::string& source, const std::string& d
 // Puts the flushed temporary file in the destination's place. An old destination is
 // replaced in one step, so a crash cannot leave the name empty (the next run would take
 // that for a deletion). A destination that cannot be deleted cannot be replaced either.
-Outcome SwapIn(const std::string& source, const std::string& destination,
+Outcome SwapIn(platform::FileSystem& fs, const std::string& source, const std::string& destination,
                const std::string& temporary, bool replacing) {
-    auto sourceTime = platform::ModifiedTime(source);
+    auto sourceTime = fs.ModifiedTime(source);
     if (!sourceTime) return Outcome::Error;
-    if (!platform::MoveIntoPlace(temporary, destination, replacing)) return Outcome::Error;
-    SetFileDate(destination, *sourceTime);
+    if (!fs.MoveIntoPlace(temporary, destination, replacing)) return Outcome::Error;
+    SetFileDate(fs, destination, *sourceTime);
     return Outcome::Done;
 }
 
 // A copy onto a file that appeared after the scan is cancelled like a replace: nothing was
 // copied, so it is reported as a failure rather than logged as done.
 Outcome BackupFailedBeforeCopy(TaskRun& run) {
-    run.TaskStep = 81;
+    run.TaskStep = kStepCopyBackupFailed;
     AddCompletedLine(run.ctx, TimeStamp(run.ctx) + " - Copy/Replace Canceled, Backup of " +
                                   run.task.secondPath + " Failed");
     return Outcome::Failed;
@@ -142,33 +158,33 @@ Outcome CopyOrReplace(TaskRun& run, bool backupSuccess) {
     const std::string temporary = destination + std::string(kCopyTemporarySuffix);
     // A file that appeared after the scan is replaced like any other. Files are never
     // reported in use here: the platform has no mandatory locks to ask about.
-    bool replacing = FileExists(destination);
-    DeleteIfPresent(temporary);  // left over from an interrupted run
-    run.TaskStep = 51;
+    bool replacing = FileExists(run.fs(), destination);
+    DeleteIfPresent(run.fs(), temporary);  // left over from an interrupted run
+    run.TaskStep = kStepCopySpaceCheck;
     if (!EnoughSpace(run, source, destination)) return Outcome::Failed;
-    run.TaskStep = 61;
+    run.TaskStep = kStepCopying;
     if (!CopyIntoTemporary(run.ctx, source, temporary)) {
         return FailedCopy(run, source, destination, temporary);
     }
-    Outcome outcome = SwapIn(source, destination, temporary, replacing);
-    if (outcome == Outcome::Error) DeleteIfPresent(temporary);
+    Outcome outcome = SwapIn(run.fs(), source, destination, temporary, replacing);
+    if (outcome == Outcome::Error) DeleteIfPresent(run.fs(), temporary);
     return outcome;
 }
 
 Outcome DeleteTask(TaskRun& run, bool backupSuccess) {
-    run.TaskStep = 52;
+    run.TaskStep = kStepDeleteStarted;
     const std::string& file = run.task.firstPath;
     if (backupSuccess) {
-        run.TaskStep = 62;
-        return platform::DeleteFile(file) ? Outcome::Done : Outcome::Error;
+        run.TaskStep = kStepDeleting;
+        return run.fs().RemoveFile(file) ? Outcome::Done : Outcome::Error;
     }
-    run.TaskStep = 72;
+    run.TaskStep = kStepDeleteBackupFailed;
     LogLine(run.ctx, TimeStamp(run.ctx) + " - Delete Canceled, Backup of " + file + " Failed");
     return Outcome::Failed;
 }
 
 Outcome Operation(TaskRun& run, bool backupSuccess) {
-    run.TaskStep = 4;
+    run.TaskStep = kStepOperation;
     switch (run.task.TaskMode) {
         case kTaskCopy:
         case kTaskReplace:
@@ -176,7 +192,7 @@ Outcome Operation(TaskRun& run, bool backupSuccess) {
         case kTaskDelete:
             return DeleteTask(run, backupSuccess);
         default:
-            run.TaskStep = 8;
+            run.TaskStep = kStepUnknownKind;
             return Outcome::Done;
     }
 }
@@ -242,7 +258,7 @@ bool ExecuteTask(Context& ctx, std::string& taskLine) {
     taskLine = run.task.remainder;  // the parser consumes the text it is given
     if (!run.task.separatorFound) return false;
     WriteParseDebugLines(ctx, run.task);
-    run.TaskStep = 3;
+    run.TaskStep = kStepBackup;
     bool backupSuccess = BackupStep(run);
     Outcome outcome = Operation(run, backupSuccess);
     if (outcome == Outcome::Error) ReportUnexpectedError(run);

@@ -1,6 +1,7 @@
 #include "platform/copy_file.h"
 
 #include "platform/file_system.h"
+#include "platform/unique_fd.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -16,29 +17,10 @@ namespace {
 // Permission bits only: set-id bits of a synced file are not carried to another machine.
 constexpr mode_t kModeBits = 0777;
 
-bool HasWriteBit(mode_t mode) {
-    return (mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0;
-}
-
-bool WriteAll(int fd, const char* data, std::size_t size) {
-    while (size > 0) {
-        ssize_t n = ::write(fd, data, size);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        data += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 // The two file descriptors of one copy, closed on every way out.
 struct CopyFiles {
-    int in = -1;
-    int out = -1;
-    ~CopyFiles() {
-        if (in >= 0) ::close(in);
-        if (out >= 0) ::close(out);
-    }
+    UniqueFd in;
+    UniqueFd out;
 };
 
 // Moves one chunk from `in` to `out` at their current offsets: the bytes moved, 0 at the
@@ -81,9 +63,9 @@ class ChunkMover {
 };
 
 bool OpenSource(const std::string& source, CopyFiles& files, struct stat& st) {
-    files.in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
-    if (files.in < 0) return false;
-    return ::fstat(files.in, &st) == 0 && S_ISREG(st.st_mode);
+    files.in.Reset(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!files.in.IsOpen()) return false;
+    return ::fstat(files.in.Get(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 // A read-only destination is refused, as is anything that is not a regular file (a folder,
@@ -95,9 +77,9 @@ bool DestinationAcceptable(const std::string& destination) {
 }
 
 bool OpenDestination(const std::string& destination, CopyFiles& files) {
-    files.out =
-        ::open(destination.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
-    return files.out >= 0;
+    files.out.Reset(
+        ::open(destination.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600));
+    return files.out.IsOpen();
 }
 
 bool CopyData(const CopyFiles& files, int64_t total, const CopyProgress& progress,
@@ -106,7 +88,7 @@ bool CopyData(const CopyFiles& files, int64_t total, const CopyProgress& progres
     int64_t transferred = 0;
     for (;;) {
         if (cancelFlag && *cancelFlag != 0) return false;
-        int64_t n = mover.Move(files.in, files.out);
+        int64_t n = mover.Move(files.in.Get(), files.out.Get());
         if (n < 0) return false;
         if (n == 0) return true;
         transferred += n;
@@ -128,10 +110,8 @@ bool CarryOverAttributes(int out, const struct stat& source) {
 void SyncFolderOf(const std::string& path) {
     std::size_t slash = path.find_last_of('/');
     std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
-    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return;
-    ::fsync(fd);
-    ::close(fd);
+    UniqueFd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd.IsOpen()) ::fsync(fd.Get());
 }
 
 }  // namespace
@@ -144,20 +124,16 @@ bool CopyFileChunked(const std::string& source, const std::string& destination,
     if (!OpenSource(source, files, st)) return false;
     if (!DestinationAcceptable(destination) || !OpenDestination(destination, files)) return false;
     bool ok = CopyData(files, static_cast<int64_t>(st.st_size), progress, cancelFlag) &&
-              CarryOverAttributes(files.out, st);
-    ok = (::close(files.out) == 0) && ok;
-    files.out = -1;
+              CarryOverAttributes(files.out.Get(), st);
+    ok = files.out.Close() && ok;
     // What was written is incomplete or unconfirmed: it must not stand under any name.
     if (!ok) ::unlink(destination.c_str());
     return ok;
 }
 
 bool FlushFileToDisk(const std::string& path) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    bool ok = ::fsync(fd) == 0;
-    ::close(fd);
-    return ok;
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    return fd.IsOpen() && ::fsync(fd.Get()) == 0;
 }
 
 bool MoveIntoPlace(const std::string& from, const std::string& to, bool replaceExisting) {

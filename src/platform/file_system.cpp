@@ -14,16 +14,14 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/unique_fd.h"
+
 namespace vfs::platform {
 
 namespace {
 
 bool StatPath(const std::string& path, struct stat& st) {
     return !path.empty() && ::stat(path.c_str(), &st) == 0;
-}
-
-bool HasWriteBit(const struct stat& st) {
-    return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0;
 }
 
 char Lower(char c) {
@@ -81,7 +79,7 @@ bool IsDirectory(const std::string& path) {
     return StatPath(path, st) && S_ISDIR(st.st_mode);
 }
 
-bool FindFirstFile(const std::string& path) {
+bool EntryExists(const std::string& path) {
     if (path.empty()) return false;
     std::size_t slash = path.find_last_of('/');
     std::string last = slash == std::string::npos ? path : path.substr(slash + 1);
@@ -97,19 +95,19 @@ bool FindFirstFile(const std::string& path) {
     });
 }
 
-bool CreateDirectory(const std::string& path) {
+bool MakeDirectory(const std::string& path) {
     return !path.empty() && ::mkdir(path.c_str(), 0777) == 0;
 }
 
-bool RemoveDirectory(const std::string& path) {
+bool RemoveEmptyDirectory(const std::string& path) {
     return !path.empty() && ::rmdir(path.c_str()) == 0;
 }
 
-bool DeleteFile(const std::string& path) {
+bool RemoveFile(const std::string& path) {
     struct stat st {};
     if (path.empty() || ::lstat(path.c_str(), &st) != 0) return false;
     if (S_ISDIR(st.st_mode)) return false;
-    if (S_ISREG(st.st_mode) && !HasWriteBit(st)) return false;
+    if (S_ISREG(st.st_mode) && !HasWriteBit(st.st_mode)) return false;
     return ::unlink(path.c_str()) == 0;
 }
 
@@ -129,18 +127,16 @@ bool RenameNoReplace(const std::string& from, const std::string& to) {
 
 bool IsReadOnly(const std::string& path) {
     struct stat st {};
-    return StatPath(path, st) && !HasWriteBit(st);
+    return StatPath(path, st) && !HasWriteBit(st.st_mode);
 }
 
 int64_t WritableFileSize(const std::string& path) {
     struct stat st {};
-    if (!StatPath(path, st) || !S_ISREG(st.st_mode) || !HasWriteBit(st)) return -1;
-    int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
-    if (fd < 0) return -1;
+    if (!StatPath(path, st) || !S_ISREG(st.st_mode) || !HasWriteBit(st.st_mode)) return -1;
+    UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CLOEXEC));
+    if (!fd.IsOpen()) return -1;
     struct stat fst {};
-    int64_t size = ::fstat(fd, &fst) == 0 ? static_cast<int64_t>(fst.st_size) : -1;
-    ::close(fd);
-    return size;
+    return ::fstat(fd.Get(), &fst) == 0 ? static_cast<int64_t>(fst.st_size) : -1;
 }
 
 int64_t FileSize(const std::string& path) {
@@ -157,7 +153,7 @@ std::optional<LocalDateTime> ModifiedTime(const std::string& path) {
 
 bool SetModifiedTime(const std::string& path, const LocalDateTime& when) {
     struct stat st {};
-    if (!StatPath(path, st) || !HasWriteBit(st)) return false;
+    if (!StatPath(path, st) || !HasWriteBit(st.st_mode)) return false;
     auto secs = LocalToEpoch(when);
     if (!secs) return false;
     timespec times[2];
@@ -178,40 +174,21 @@ std::optional<DiskSpace> QueryDiskSpace(const std::string& path) {
 }
 
 std::optional<std::string> ReadWholeFile(const std::string& path) {
-    int fd = path.empty() ? -1 : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return std::nullopt;
+    UniqueFd fd(path.empty() ? -1 : ::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd.IsOpen()) return std::nullopt;
     std::string content;
     char buf[65536];
     for (;;) {
-        ssize_t n = ::read(fd, buf, sizeof buf);
+        ssize_t n = ::read(fd.Get(), buf, sizeof buf);
         if (n < 0) {
             if (errno == EINTR) continue;
-            ::close(fd);
             return std::nullopt;
         }
         if (n == 0) break;
         content.append(buf, static_cast<std::size_t>(n));
     }
-    ::close(fd);
     return content;
 }
-
-namespace {
-
-bool WriteAll(int fd, const char* data, std::size_t size) {
-    while (size > 0) {
-        ssize_t n = ::write(fd, data, size);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        data += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-}  // namespace
 
 bool WriteFileAtomic(const std::string& path, const std::string& content) {
     if (path.empty() || IsReadOnly(path) || IsDirectory(path)) return false;
@@ -222,18 +199,18 @@ bool WriteFileAtomic(const std::string& path, const std::string& content) {
     std::string tmpl = folder + "." + base + ".vfs-XXXXXX";
     std::vector<char> name(tmpl.begin(), tmpl.end());
     name.push_back('\0');
-    int fd = ::mkstemp(name.data());
-    if (fd < 0) return false;
-    bool ok = WriteAll(fd, content.data(), content.size()) && ::fsync(fd) == 0;
+    UniqueFd fd(::mkstemp(name.data()));
+    if (!fd.IsOpen()) return false;
+    bool ok = WriteAll(fd.Get(), content.data(), content.size()) && ::fsync(fd.Get()) == 0;
     ok = (::fchmod(
-              fd, 0666 &
-                      ~[] {
-                          mode_t m = ::umask(0);
-                          ::umask(m);
-                          return m;
-                      }()) == 0) &&
+              fd.Get(), 0666 &
+                            ~[] {
+                                mode_t m = ::umask(0);
+                                ::umask(m);
+                                return m;
+                            }()) == 0) &&
          ok;
-    ok = (::close(fd) == 0) && ok;
+    ok = fd.Close() && ok;
     if (ok && ::rename(name.data(), path.c_str()) == 0) return true;
     ::unlink(name.data());
     return false;
@@ -241,10 +218,10 @@ bool WriteFileAtomic(const std::string& path, const std::string& content) {
 
 bool AppendToFile(const std::string& path, const std::string& content) {
     if (path.empty() || IsReadOnly(path)) return false;
-    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
-    if (fd < 0) return false;
-    bool ok = WriteAll(fd, content.data(), content.size());
-    return (::close(fd) == 0) && ok;
+    UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666));
+    if (!fd.IsOpen()) return false;
+    bool ok = WriteAll(fd.Get(), content.data(), content.size());
+    return fd.Close() && ok;
 }
 
 bool MatchesPattern(const std::string& name, const std::string& pattern) {
@@ -255,13 +232,12 @@ bool MatchesPattern(const std::string& name, const std::string& pattern) {
 std::optional<std::vector<std::string>> ListFolder(const std::string& folder,
                                                    const std::string& patterns) {
     if (folder.empty()) return std::nullopt;
-    int dirfd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirfd < 0) return std::nullopt;
-    DIR* dir = ::fdopendir(dirfd);
-    if (!dir) {
-        ::close(dirfd);
-        return std::nullopt;
-    }
+    UniqueFd folderFd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!folderFd.IsOpen()) return std::nullopt;
+    DIR* dir = ::fdopendir(folderFd.Get());
+    if (!dir) return std::nullopt;
+    // From here the directory stream owns the descriptor and closedir closes it.
+    const int fd = folderFd.Release();
     const std::vector<std::string> wanted = SplitPatterns(patterns);
     std::vector<std::string> names;
     // A read error ends the listing early; a partial listing must not pass for the folder.
@@ -275,7 +251,7 @@ std::optional<std::vector<std::string>> ListFolder(const std::string& folder,
         struct stat st {};
         if (e->d_type != DT_UNKNOWN && e->d_type != DT_REG) continue;
         if (e->d_type == DT_UNKNOWN &&
-            (::fstatat(dirfd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode))) {
+            (::fstatat(fd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode))) {
             continue;
         }
         names.push_back(std::move(name));
@@ -306,6 +282,73 @@ std::string ExecutableFolder() {
     std::string path(buf, static_cast<std::size_t>(n));
     std::size_t slash = path.find_last_of('/');
     return slash == std::string::npos ? std::string() : path.substr(0, slash == 0 ? 1 : slash);
+}
+
+bool PosixFileSystem::IsDirectory(const std::string& path) {
+    return platform::IsDirectory(path);
+}
+
+bool PosixFileSystem::EntryExists(const std::string& path) {
+    return platform::EntryExists(path);
+}
+
+bool PosixFileSystem::MakeDirectory(const std::string& path) {
+    return platform::MakeDirectory(path);
+}
+
+bool PosixFileSystem::RemoveEmptyDirectory(const std::string& path) {
+    return platform::RemoveEmptyDirectory(path);
+}
+
+bool PosixFileSystem::RemoveFile(const std::string& path) {
+    return platform::RemoveFile(path);
+}
+
+bool PosixFileSystem::RenameNoReplace(const std::string& from, const std::string& to) {
+    return platform::RenameNoReplace(from, to);
+}
+
+bool PosixFileSystem::MoveIntoPlace(const std::string& from, const std::string& to,
+                                    bool replaceExisting) {
+    return platform::MoveIntoPlace(from, to, replaceExisting);
+}
+
+int64_t PosixFileSystem::WritableFileSize(const std::string& path) {
+    return platform::WritableFileSize(path);
+}
+
+std::optional<LocalDateTime> PosixFileSystem::ModifiedTime(const std::string& path) {
+    return platform::ModifiedTime(path);
+}
+
+bool PosixFileSystem::SetModifiedTime(const std::string& path, const LocalDateTime& when) {
+    return platform::SetModifiedTime(path, when);
+}
+
+std::optional<DiskSpace> PosixFileSystem::QueryDiskSpace(const std::string& path) {
+    return platform::QueryDiskSpace(path);
+}
+
+std::optional<std::vector<std::string>> PosixFileSystem::ListFolder(const std::string& folder,
+                                                                    const std::string& patterns) {
+    return platform::ListFolder(folder, patterns);
+}
+
+std::optional<std::vector<std::string>> PosixFileSystem::ListAllEntries(const std::string& folder) {
+    return platform::ListAllEntries(folder);
+}
+
+std::unique_ptr<OpenFolder> PosixFileSystem::Open(const std::string& folder) {
+    return std::make_unique<PosixOpenFolder>(folder);
+}
+
+bool PosixFileSystem::CopyFileChunked(const std::string& source, const std::string& destination,
+                                      const CopyProgress& progress, const int32_t* cancelFlag) {
+    return platform::CopyFileChunked(source, destination, progress, cancelFlag);
+}
+
+bool PosixFileSystem::FlushFileToDisk(const std::string& path) {
+    return platform::FlushFileToDisk(path);
 }
 
 }  // namespace vfs::platform

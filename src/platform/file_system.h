@@ -3,31 +3,95 @@
 //
 // A file whose mode has no write bit stands for a read-only file: it cannot be opened for
 // writing, deleted or overwritten through these services, also when running as root.
+//
+// The scan, the tasks, the backups and the copy reach the disk only through the FileSystem
+// interface below, handed to them with the ports: tests put a file system in its place that
+// fails chosen calls on chosen paths. The free functions are the POSIX implementation; the
+// program's own files (settings, state files, logs) use them directly.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/clock.h"
+#include "platform/copy_file.h"
+#include "platform/open_folder.h"
 
 namespace vfs::platform {
 
 inline constexpr char kSeparator = '/';
+
+struct DiskSpace {
+    uint64_t availableToUser = 0;
+    uint64_t total = 0;
+};
+
+// The file services the sync itself needs, one method per service; each answers what the
+// free function of the same name answers.
+class FileSystem {
+  public:
+    virtual ~FileSystem() = default;
+
+    virtual bool IsDirectory(const std::string& path) = 0;
+    virtual bool EntryExists(const std::string& path) = 0;
+    virtual bool MakeDirectory(const std::string& path) = 0;
+    virtual bool RemoveEmptyDirectory(const std::string& path) = 0;
+    virtual bool RemoveFile(const std::string& path) = 0;
+    virtual bool RenameNoReplace(const std::string& from, const std::string& to) = 0;
+    virtual bool MoveIntoPlace(const std::string& from, const std::string& to,
+                               bool replaceExisting) = 0;
+    virtual int64_t WritableFileSize(const std::string& path) = 0;
+    virtual std::optional<LocalDateTime> ModifiedTime(const std::string& path) = 0;
+    virtual bool SetModifiedTime(const std::string& path, const LocalDateTime& when) = 0;
+    virtual std::optional<DiskSpace> QueryDiskSpace(const std::string& path) = 0;
+    virtual std::optional<std::vector<std::string>> ListFolder(const std::string& folder,
+                                                               const std::string& patterns) = 0;
+    virtual std::optional<std::vector<std::string>> ListAllEntries(const std::string& folder) = 0;
+    // Never null; IsOpen() of the answer tells whether the folder could be opened.
+    virtual std::unique_ptr<OpenFolder> Open(const std::string& folder) = 0;
+    virtual bool CopyFileChunked(const std::string& source, const std::string& destination,
+                                 const CopyProgress& progress, const int32_t* cancelFlag) = 0;
+    virtual bool FlushFileToDisk(const std::string& path) = 0;
+};
+
+// The operating system's own files, through the free functions below.
+class PosixFileSystem final : public FileSystem {
+  public:
+    bool IsDirectory(const std::string& path) override;
+    bool EntryExists(const std::string& path) override;
+    bool MakeDirectory(const std::string& path) override;
+    bool RemoveEmptyDirectory(const std::string& path) override;
+    bool RemoveFile(const std::string& path) override;
+    bool RenameNoReplace(const std::string& from, const std::string& to) override;
+    bool MoveIntoPlace(const std::string& from, const std::string& to,
+                       bool replaceExisting) override;
+    int64_t WritableFileSize(const std::string& path) override;
+    std::optional<LocalDateTime> ModifiedTime(const std::string& path) override;
+    bool SetModifiedTime(const std::string& path, const LocalDateTime& when) override;
+    std::optional<DiskSpace> QueryDiskSpace(const std::string& path) override;
+    std::optional<std::vector<std::string>> ListFolder(const std::string& folder,
+                                                       const std::string& patterns) override;
+    std::optional<std::vector<std::string>> ListAllEntries(const std::string& folder) override;
+    std::unique_ptr<OpenFolder> Open(const std::string& folder) override;
+    bool CopyFileChunked(const std::string& source, const std::string& destination,
+                         const CopyProgress& progress, const int32_t* cancelFlag) override;
+    bool FlushFileToDisk(const std::string& path) override;
+};
 
 // True when the path names a directory (symlinks to directories count).
 bool IsDirectory(const std::string& path);
 
 // True when a find-first-file search on the text finds an entry: an existing file, folder
 // or other entry; '*' and '?' in the last component are matched against that folder.
-bool FindFirstFile(const std::string& path);
+bool EntryExists(const std::string& path);
 
-bool CreateDirectory(const std::string& path);
-// Removes an empty directory.
-bool RemoveDirectory(const std::string& path);
+bool MakeDirectory(const std::string& path);
+bool RemoveEmptyDirectory(const std::string& path);
 // Deletes a file; refuses folders and read-only files.
-bool DeleteFile(const std::string& path);
+bool RemoveFile(const std::string& path);
 // Renames; refuses when the target exists.
 bool RenameNoReplace(const std::string& from, const std::string& to);
 
@@ -43,10 +107,6 @@ std::optional<LocalDateTime> ModifiedTime(const std::string& path);
 // values that are not a valid date.
 bool SetModifiedTime(const std::string& path, const LocalDateTime& when);
 
-struct DiskSpace {
-    uint64_t availableToUser = 0;
-    uint64_t total = 0;
-};
 std::optional<DiskSpace> QueryDiskSpace(const std::string& path);
 
 std::optional<std::string> ReadWholeFile(const std::string& path);

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <utility>
 
 namespace vfs::platform {
 
@@ -44,23 +45,17 @@ std::string InstanceLock::FilePathFor(const std::string& marker) const {
 bool InstanceLock::Acquire(const std::string& marker) {
     Release();
     const std::string path = FilePathFor(marker);
-    int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd < 0) return true;
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        const bool taken = errno == EWOULDBLOCK;
-        close(fd);
-        return !taken;
-    }
-    fd_ = fd;
+    UniqueFd fd(open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
+    if (!fd.IsOpen()) return true;
+    if (flock(fd.Get(), LOCK_EX | LOCK_NB) != 0) return errno != EWOULDBLOCK;
+    fd_ = std::move(fd);
     return true;
 }
 
 void InstanceLock::Release() {
-    if (fd_ < 0) return;
     // The file stays: removing it could let a third instance lock a new file while a
     // second one still waits on the old one.
-    close(fd_);
-    fd_ = -1;
+    fd_.Reset();
 }
 
 }  // namespace vfs::platform

@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "platform/unique_fd.h"
+
 namespace vfs::platform {
 
 class InstanceLock {
@@ -27,12 +29,12 @@ class InstanceLock {
     bool Acquire(const std::string& marker);
     // Lets the lock go (also done by the destructor).
     void Release();
-    bool Held() const { return fd_ >= 0; }
+    bool Held() const { return fd_.IsOpen(); }
 
   private:
     std::string folder_;
     bool perUserFolder_ = false;
-    int fd_ = -1;
+    UniqueFd fd_;
 };
 
 }  // namespace vfs::platform

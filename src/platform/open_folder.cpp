@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 
@@ -17,25 +16,23 @@ bool IsPlainName(const std::string& name) {
 
 }  // namespace
 
-OpenFolder::OpenFolder(const std::string& path) {
-    if (!path.empty()) fd_ = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+PosixOpenFolder::PosixOpenFolder(const std::string& path) {
+    if (!path.empty()) fd_.Reset(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
 }
 
-OpenFolder::~OpenFolder() {
-    if (fd_ >= 0) ::close(fd_);
-}
-
-Presence OpenFolder::Lookup(const std::string& name) const {
+Presence PosixOpenFolder::Lookup(const std::string& name) const {
     if (!IsOpen()) return Presence::Unknown;
     if (!IsPlainName(name)) return Presence::Absent;
     struct stat st {};
-    if (::fstatat(fd_, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) return Presence::Present;
+    if (::fstatat(fd_.Get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
+        return Presence::Present;
+    }
     return (errno == ENOENT || errno == ENOTDIR) ? Presence::Absent : Presence::Unknown;
 }
 
-std::optional<FileInfo> OpenFolder::Info(const std::string& name) const {
+std::optional<FileInfo> PosixOpenFolder::Info(const std::string& name) const {
     struct stat st {};
-    if (!IsOpen() || !IsPlainName(name) || ::fstatat(fd_, name.c_str(), &st, 0) != 0 ||
+    if (!IsOpen() || !IsPlainName(name) || ::fstatat(fd_.Get(), name.c_str(), &st, 0) != 0 ||
         !S_ISREG(st.st_mode)) {
         return std::nullopt;
     }
@@ -43,9 +40,9 @@ std::optional<FileInfo> OpenFolder::Info(const std::string& name) const {
                     static_cast<int64_t>(st.st_size)};
 }
 
-std::optional<LocalDateTime> OpenFolder::ModifiedTime(const std::string& name) const {
+std::optional<LocalDateTime> PosixOpenFolder::ModifiedTime(const std::string& name) const {
     struct stat st {};
-    if (!IsOpen() || !IsPlainName(name) || ::fstatat(fd_, name.c_str(), &st, 0) != 0) {
+    if (!IsOpen() || !IsPlainName(name) || ::fstatat(fd_.Get(), name.c_str(), &st, 0) != 0) {
         return std::nullopt;
     }
     return EpochToLocal(static_cast<int64_t>(st.st_mtim.tv_sec));

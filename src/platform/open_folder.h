@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/clock.h"
+#include "platform/unique_fd.h"
 
 namespace vfs::platform {
 
@@ -21,26 +22,37 @@ struct FileInfo {
     int64_t size = 0;
 };
 
+// What the scan asks of an open folder. The file system hands one out (see FileSystem), so
+// a test can put a failing one in its place.
 class OpenFolder {
   public:
-    explicit OpenFolder(const std::string& path);
-    ~OpenFolder();
-    OpenFolder(const OpenFolder&) = delete;
-    OpenFolder& operator=(const OpenFolder&) = delete;
+    virtual ~OpenFolder() = default;
 
-    bool IsOpen() const { return fd_ >= 0; }
+    virtual bool IsOpen() const = 0;
     // Whether the folder holds an entry of that name, of any kind (as a find-first-file
     // search on the plain name would).
-    Presence Lookup(const std::string& name) const;
-    bool Contains(const std::string& name) const { return Lookup(name) == Presence::Present; }
+    virtual Presence Lookup(const std::string& name) const = 0;
     // Time and length of a regular file of the folder (a symlink is followed); nothing for
     // a missing file, a folder or a special file.
-    std::optional<FileInfo> Info(const std::string& name) const;
+    virtual std::optional<FileInfo> Info(const std::string& name) const = 0;
     // Last-modified local time of an entry of the folder (a symlink is followed).
-    std::optional<LocalDateTime> ModifiedTime(const std::string& name) const;
+    virtual std::optional<LocalDateTime> ModifiedTime(const std::string& name) const = 0;
+
+    bool Contains(const std::string& name) const { return Lookup(name) == Presence::Present; }
+};
+
+// The folder opened as a directory descriptor; look-ups go through fstatat.
+class PosixOpenFolder final : public OpenFolder {
+  public:
+    explicit PosixOpenFolder(const std::string& path);
+
+    bool IsOpen() const override { return fd_.IsOpen(); }
+    Presence Lookup(const std::string& name) const override;
+    std::optional<FileInfo> Info(const std::string& name) const override;
+    std::optional<LocalDateTime> ModifiedTime(const std::string& name) const override;
 
   private:
-    int fd_ = -1;
+    UniqueFd fd_;
 };
 
 }  // namespace vfs::platform

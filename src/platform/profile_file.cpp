@@ -160,14 +160,14 @@ std::string SetProfileValue(const std::string& text, const std::string& section,
     return JoinLines(lines);
 }
 
-std::optional<std::string> ReadProfileString(const std::string& file, const std::string& section,
-                                             const std::string& key) {
+std::optional<std::string> ReadProfileValue(const std::string& file, const std::string& section,
+                                            const std::string& key) {
     std::optional<std::string> text = ReadWholeFile(file);
     return FindProfileValue(text.value_or(std::string()), section, key);
 }
 
-bool WriteProfileString(const std::string& file, const std::string& section, const std::string& key,
-                        const std::string& value) {
+bool WriteProfileValue(const std::string& file, const std::string& section, const std::string& key,
+                       const std::string& value) {
     ProfileFileEdit edit(file);
     edit.Set(section, key, value);
     return edit.Commit();

@@ -26,11 +26,11 @@ std::string SetProfileValue(const std::string& text, const std::string& section,
                             const std::string& key, const std::string& value);
 
 // The same two operations on a file. A missing file reads as empty.
-std::optional<std::string> ReadProfileString(const std::string& file, const std::string& section,
-                                             const std::string& key);
+std::optional<std::string> ReadProfileValue(const std::string& file, const std::string& section,
+                                            const std::string& key);
 // False when the file could not be replaced; the old file then stays untouched.
-bool WriteProfileString(const std::string& file, const std::string& section, const std::string& key,
-                        const std::string& value);
+bool WriteProfileValue(const std::string& file, const std::string& section, const std::string& key,
+                       const std::string& value);
 
 // Several keys of one file written with a single replacement of the file, so a save of many
 // keys is one atomic step.

@@ -88,7 +88,7 @@ class SettingsStoreTest : public ::testing::Test {
     }
     std::string File() const { return dir / "VarnelFileSync.ini"; }
     std::optional<std::string> Stored(const std::string& section, const std::string& key) const {
-        return platform::ReadProfileString(File(), section, key);
+        return platform::ReadProfileValue(File(), section, key);
     }
     // Loads a file of an installation that has run before, with these [Settings] lines.
     void LoadWith(const std::string& settingsLines) {

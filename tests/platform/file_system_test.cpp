@@ -31,7 +31,7 @@ TEST(FileSystemTest, ReadOnlyFileRefusesEveryWrite) {
     EXPECT_TRUE(IsReadOnly(file));
     EXPECT_EQ(WritableFileSize(file), -1);
     EXPECT_EQ(FileSize(file), 3);
-    EXPECT_FALSE(DeleteFile(file));
+    EXPECT_FALSE(RemoveFile(file));
     EXPECT_FALSE(WriteFileAtomic(file, "new"));
     EXPECT_FALSE(AppendToFile(file, "more"));
     EXPECT_FALSE(SetModifiedTime(file, LocalDateTime{2020, 1, 2, 3, 4, 5, 0}));
@@ -144,29 +144,29 @@ TEST(FileSystemTest, MatchesPatternIgnoresCase) {
     }
 }
 
-TEST(FileSystemTest, FindFirstFileFindsFilesFoldersAndWildcards) {
+TEST(FileSystemTest, EntryExistsFindsFilesFoldersAndWildcards) {
     TempDir dir;
     WriteFile(dir / "sub/Spot.wav", "x");
-    EXPECT_TRUE(FindFirstFile(dir / "sub/Spot.wav"));
-    EXPECT_TRUE(FindFirstFile(dir / "sub"));
-    EXPECT_TRUE(FindFirstFile(dir / "sub/*.WAV"));
-    EXPECT_TRUE(FindFirstFile(dir / "sub/Sp?t.wav"));
-    EXPECT_FALSE(FindFirstFile(dir / "sub/*.mp3"));
-    EXPECT_FALSE(FindFirstFile(dir / "sub/missing.wav"));
-    EXPECT_FALSE(FindFirstFile(dir / "missing/*.*"));
-    EXPECT_FALSE(FindFirstFile(""));
+    EXPECT_TRUE(EntryExists(dir / "sub/Spot.wav"));
+    EXPECT_TRUE(EntryExists(dir / "sub"));
+    EXPECT_TRUE(EntryExists(dir / "sub/*.WAV"));
+    EXPECT_TRUE(EntryExists(dir / "sub/Sp?t.wav"));
+    EXPECT_FALSE(EntryExists(dir / "sub/*.mp3"));
+    EXPECT_FALSE(EntryExists(dir / "sub/missing.wav"));
+    EXPECT_FALSE(EntryExists(dir / "missing/*.*"));
+    EXPECT_FALSE(EntryExists(""));
 }
 
-TEST(FileSystemTest, DeleteAndRemoveDirectory) {
+TEST(FileSystemTest, RemoveFileAndEmptyDirectory) {
     TempDir dir;
     WriteFile(dir / "sub/a.txt", "x");
-    EXPECT_FALSE(DeleteFile(dir / "sub"));
-    EXPECT_FALSE(RemoveDirectory(dir / "sub"));
-    EXPECT_TRUE(DeleteFile(dir / "sub/a.txt"));
-    EXPECT_FALSE(DeleteFile(dir / "sub/a.txt"));
-    EXPECT_TRUE(RemoveDirectory(dir / "sub"));
-    EXPECT_TRUE(CreateDirectory(dir / "sub"));
-    EXPECT_FALSE(CreateDirectory(dir / "sub"));
+    EXPECT_FALSE(RemoveFile(dir / "sub"));
+    EXPECT_FALSE(RemoveEmptyDirectory(dir / "sub"));
+    EXPECT_TRUE(RemoveFile(dir / "sub/a.txt"));
+    EXPECT_FALSE(RemoveFile(dir / "sub/a.txt"));
+    EXPECT_TRUE(RemoveEmptyDirectory(dir / "sub"));
+    EXPECT_TRUE(MakeDirectory(dir / "sub"));
+    EXPECT_FALSE(MakeDirectory(dir / "sub"));
     EXPECT_TRUE(IsDirectory(dir / "sub"));
 }
 

@@ -10,13 +10,13 @@ namespace {
 TEST(OpenFolderTest, LookupTellsPresentFromAbsentAndFromAFolderThatIsNotThere) {
     test::TempDir tmp;
     test::WriteFile(tmp / "a.kvo", "x");
-    OpenFolder folder(tmp.path());
+    PosixOpenFolder folder(tmp.path());
     ASSERT_TRUE(folder.IsOpen());
     EXPECT_EQ(folder.Lookup("a.kvo"), Presence::Present);
     EXPECT_EQ(folder.Lookup("A.KVO"), Presence::Absent);  // names follow the file system
     EXPECT_EQ(folder.Lookup("../a.kvo"), Presence::Absent);
 
-    OpenFolder missing(tmp / "gone");
+    PosixOpenFolder missing(tmp / "gone");
     EXPECT_FALSE(missing.IsOpen());
     EXPECT_EQ(missing.Lookup("a.kvo"), Presence::Unknown);
 }

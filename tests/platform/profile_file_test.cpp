@@ -96,10 +96,10 @@ TEST(ProfileFileTest, AValueCannotStartANewLine) {
 TEST(ProfileFileTest, FileWritesCreateReplaceAndReadBack) {
     TempDir dir;
     const std::string file = dir / "a.ini";
-    EXPECT_EQ(ReadProfileString(file, "S", "K"), std::nullopt);
-    ASSERT_TRUE(WriteProfileString(file, "S", "K", "one"));
-    ASSERT_TRUE(WriteProfileString(file, "s", "k", "two"));
-    EXPECT_EQ(ReadProfileString(file, "S", "K"), "two");
+    EXPECT_EQ(ReadProfileValue(file, "S", "K"), std::nullopt);
+    ASSERT_TRUE(WriteProfileValue(file, "S", "K", "one"));
+    ASSERT_TRUE(WriteProfileValue(file, "s", "k", "two"));
+    EXPECT_EQ(ReadProfileValue(file, "S", "K"), "two");
     EXPECT_EQ(ReadFile(file), "[S]\r\nK=two\r\n");
 
     ProfileFileEdit edit(file);
@@ -115,11 +115,11 @@ TEST(ProfileFileTest, AnUnwritableFileKeepsItsContent) {
     const std::string file = dir / "ro.ini";
     WriteFile(file, "[S]\nK=old\n");
     ASSERT_EQ(::chmod(file.c_str(), 0444), 0);
-    EXPECT_FALSE(WriteProfileString(file, "S", "K", "new"));
+    EXPECT_FALSE(WriteProfileValue(file, "S", "K", "new"));
     EXPECT_EQ(ReadFile(file), "[S]\nK=old\n");
-    EXPECT_EQ(ReadProfileString(file, "S", "K"), "old");
+    EXPECT_EQ(ReadProfileValue(file, "S", "K"), "old");
     // Writing into a folder that is not there fails the same quiet way.
-    EXPECT_FALSE(WriteProfileString(dir / "none/x.ini", "S", "K", "v"));
+    EXPECT_FALSE(WriteProfileValue(dir / "none/x.ini", "S", "K", "v"));
 }
 
 }  // namespace

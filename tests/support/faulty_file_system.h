@@ -1,0 +1,73 @@
+// A file system for tests that works on the real disk but fails chosen calls on chosen
+// paths, so a test can show what the program does when the disk refuses something (a file
+// that vanished, a look-up a dropped share cannot answer) without dropping privileges or
+// changing files behind the program's back.
+#pragma once
+
+#include <memory>
+#include <set>
+#include <string>
+#include <utility>
+
+#include "platform/file_system.h"
+
+namespace vfs::test {
+
+// The calls a fault can be put on. The calls of an open folder (Lookup, Info and, for
+// ModifiedTime, the folder's own form as well) are matched on folder + name.
+enum class FsCall {
+    IsDirectory,
+    EntryExists,
+    MakeDirectory,
+    RemoveEmptyDirectory,
+    RemoveFile,
+    RenameNoReplace,
+    MoveIntoPlace,
+    WritableFileSize,
+    ModifiedTime,
+    SetModifiedTime,
+    QueryDiskSpace,
+    ListFolder,
+    ListAllEntries,
+    Open,
+    Lookup,
+    Info,
+    CopyFileChunked,
+    FlushFileToDisk,
+};
+
+class FaultyFileSystem final : public platform::FileSystem {
+  public:
+    // The call fails on that exact path (for a call with two paths: on either of them) and
+    // answers its failure value; the disk is not touched. Folders are named without a
+    // trailing separator.
+    void Fail(FsCall call, const std::string& path);
+    bool Fails(FsCall call, const std::string& path) const;
+
+    bool IsDirectory(const std::string& path) override;
+    bool EntryExists(const std::string& path) override;
+    bool MakeDirectory(const std::string& path) override;
+    bool RemoveEmptyDirectory(const std::string& path) override;
+    bool RemoveFile(const std::string& path) override;
+    bool RenameNoReplace(const std::string& from, const std::string& to) override;
+    bool MoveIntoPlace(const std::string& from, const std::string& to,
+                       bool replaceExisting) override;
+    int64_t WritableFileSize(const std::string& path) override;
+    std::optional<LocalDateTime> ModifiedTime(const std::string& path) override;
+    bool SetModifiedTime(const std::string& path, const LocalDateTime& when) override;
+    std::optional<platform::DiskSpace> QueryDiskSpace(const std::string& path) override;
+    std::optional<std::vector<std::string>> ListFolder(const std::string& folder,
+                                                       const std::string& patterns) override;
+    std::optional<std::vector<std::string>> ListAllEntries(const std::string& folder) override;
+    std::unique_ptr<platform::OpenFolder> Open(const std::string& folder) override;
+    bool CopyFileChunked(const std::string& source, const std::string& destination,
+                         const platform::CopyProgress& progress,
+                         const int32_t* cancelFlag) override;
+    bool FlushFileToDisk(const std::string& path) override;
+
+  private:
+    platform::PosixFileSystem disk_;
+    std::set<std::pair<FsCall, std::string>> faults_;
+};
+
+}  // namespace vfs::test
