@@ -8,6 +8,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,6 +17,7 @@
 #include "engine/state_files.h"
 #include "engine/task_line.h"
 #include "platform/copy_file.h"
+#include "support/faulty_file_system.h"
 #include "support/temp_dir.h"
 #include "support/test_app.h"
 
@@ -217,6 +220,65 @@ TEST_F(TaskTest, DeleteThatFailsIsAnErrorAtStep62AndKeepsThePendingName) {
     EXPECT_EQ(Completed().back(),
               "14:02:11 - Copy/Replace/Delete Error 62 Encountered " + L + "missing.kvo\"");
     EXPECT_TRUE(Pending("missing.kvo"));
+}
+
+// The disk refuses one step of a task. Whatever the step, the old destination stays as it
+// was, no temporary file is left, and the line says how far the task got.
+TEST_F(TaskTest, DiskRefusingAStepLeavesTheOldDestination) {
+    struct Case {
+        const char* title;
+        test::FsCall call;
+        std::string path;
+        std::string line;  // the completed line after the time stamp
+        bool pendingKept;
+    };
+    const std::string unexpected61 =
+        "Copy/Replace/Delete Error 61 Encountered " + L + "a.kvo\", \"" + R + "a.kvo\"";
+    const std::vector<Case> cases = {
+        {"the copy cannot be flushed", test::FsCall::FlushFileToDisk, R + "a.kvo.tmp",
+         "Copy/Replace failed, unable to copy " + L + "a.kvo to " + R + "a.kvo", false},
+        {"the copy cannot take the real name", test::FsCall::MoveIntoPlace, R + "a.kvo",
+         unexpected61, false},
+        {"the source's time cannot be read", test::FsCall::ModifiedTime, L + "a.kvo", unexpected61,
+         false},
+        {"the backup slot cannot be compacted", test::FsCall::RenameNoReplace,
+         bak + "Program_Logs/002/a.kvo", "Copy/Replace Canceled, Backup of " + R + "a.kvo Failed",
+         true},
+    };
+    EnableBackups();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.title);
+        auto disk = std::make_shared<test::FaultyFileSystem>();
+        disk->Fail(c.call, c.path);
+        app.ports.fileSystem = disk;
+        Source("a.kvo", "new");
+        OldDestination("a.kvo", "old");
+        // A copy in slot 2 only: the rotation moves it down to slot 1 before backing up.
+        test::MakeDirs(bak + "Program_Logs/001");
+        WriteFile(bak + "Program_Logs/002/a.kvo", "older");
+        SeedPending({"a.kvo"});
+
+        EXPECT_FALSE(Run(kTaskReplace, "a.kvo"));
+        EXPECT_EQ(Completed().back(), "14:02:11 - " + c.line);
+        EXPECT_EQ(ReadFile(R + "a.kvo"), "old");
+        EXPECT_EQ(Mtime(R + "a.kvo"), kOldTime);
+        EXPECT_FALSE(Exists(R + "a.kvo.tmp"));
+        EXPECT_EQ(Pending("a.kvo"), c.pendingKept);
+        std::filesystem::remove_all(bak + "Program_Logs");
+    }
+}
+
+TEST_F(TaskTest, DeleteTheDiskRefusesIsAnErrorAtStep62AndKeepsFileAndName) {
+    auto disk = std::make_shared<test::FaultyFileSystem>();
+    disk->Fail(test::FsCall::RemoveFile, L + "d.kvo");
+    app.ports.fileSystem = disk;
+    Source("d.kvo", "keep");
+    SeedPending({"d.kvo"});
+    EXPECT_FALSE(Run(kTaskDelete, "d.kvo"));
+    EXPECT_EQ(Completed().back(),
+              "14:02:11 - Copy/Replace/Delete Error 62 Encountered " + L + "d.kvo\"");
+    EXPECT_EQ(ReadFile(L + "d.kvo"), "keep");
+    EXPECT_TRUE(Pending("d.kvo"));
 }
 
 // A copy that does not complete must neither remove the old destination nor leave the
