@@ -28,6 +28,14 @@ std::string TimeStamp(const Context& ctx) {
     return FormatClock(ctx.ports.now());
 }
 
+int32_t MsSinceMidnight(const Context& ctx) {
+    constexpr int32_t kMsPerHour = 3600000;
+    constexpr int32_t kMsPerMinute = 60000;
+    constexpr int32_t kMsPerSecond = 1000;
+    const LocalDateTime t = ctx.ports.now();
+    return t.hour * kMsPerHour + t.minute * kMsPerMinute + t.second * kMsPerSecond + t.millisecond;
+}
+
 std::string FormatLogDate(const LocalDateTime& t) {
     return TwoDigits(t.month) + TwoDigits(t.day) + std::to_string(t.year);
 }
