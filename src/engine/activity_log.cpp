@@ -10,11 +10,14 @@ namespace vfs {
 
 namespace {
 
+// Auto-scrolling keeps this many of the newest lines in view.
+constexpr std::size_t kCompletedLinesInView = 15;
+
 void TrimAndScroll(Context& ctx) {
     ListBox& list = ctx.form.lstCompletedTasks;
     if (static_cast<long>(list.ListCount()) > ctx.state.MaxCompletedTasks) list.RemoveFirst();
-    if (ctx.form.chkAutoScroll.Checked() && list.ListCount() >= 16) {
-        list.SetTopIndex(static_cast<int>(list.ListCount()) - 15);
+    if (ctx.form.chkAutoScroll.Checked() && list.ListCount() > kCompletedLinesInView) {
+        list.SetTopIndex(static_cast<int>(list.ListCount() - kCompletedLinesInView));
     }
 }
 
