@@ -2,6 +2,7 @@
 
 #include "config/startup.h"
 #include "config/sync_settings.h"
+#include "engine/activity_log.h"
 #include "engine/run_controls.h"
 #include "engine/run_sync.h"
 
@@ -39,26 +40,26 @@ void ShowNextSync(Context& ctx) {
 }  // namespace
 
 void DueCheck(Context& ctx) {
-    // 1.-2. Only an idle program closes or starts anything.
+    // Only an idle program closes or starts anything.
     if (!IsIdle(ctx)) {
         HideNextSync(ctx);
         return;
     }
-    // 3. An exit asked for while busy happens now. Nothing more is started in this tick:
-    //    a run begun here would be cut off by the close that is already under way.
+    // An exit asked for while busy happens now. Nothing more is started in this tick: a run
+    // begun here would be cut off by the close that is already under way.
     if (ctx.state.ExitRequested) {
         ctx.ports.closeMainWindow(kCloseByProgram);
         return;
     }
-    // 4. Nothing is scheduled.
+    // Nothing is scheduled.
     if (!ctx.state.AutoSync && !ctx.state.StartupSyncPending) {
         HideNextSync(ctx);
         ctx.ports.updateTrayIcon();
         return;
     }
-    // 5.-6. One cycle after the previous start the next run is due.
+    // One cycle after the previous start the next run is due.
     if (ElapsedSinceLastSync(ctx) >= ctx.state.SyncCycle) StartAutomaticRun(ctx);
-    // 7. When the next run comes.
+    // Show when the next run comes.
     ShowNextSync(ctx);
 }
 

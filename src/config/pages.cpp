@@ -1,8 +1,9 @@
 #include "config/pages.h"
 
-#include <array>
+#include <iterator>
 
-#include "config/path_grid.h"
+#include "engine/pair_links.h"
+#include "form/folder_categories.h"
 
 namespace vfs {
 
@@ -30,22 +31,7 @@ Frame& PageFrame(FormModel& form, int page) {
 }
 
 Label& RowLabel(FormModel& form, int category) {
-    switch (category) {
-        case 0:
-            return form.lblProgramLogs;
-        case 1:
-            return form.lblTextFiles;
-        case 2:
-            return form.lblVideoFiles;
-        case 3:
-            return form.lblTriggerSets;
-        case 4:
-            return form.lblHotkeySets;
-        case 5:
-            return form.lblSerialSets;
-        default:
-            return form.lblSchedSets;
-    }
+    return form.*FolderCategoryAt(category).label;
 }
 
 // Tops (twips) of one category row: fields and browse buttons, label, indicator.
@@ -55,23 +41,14 @@ struct RowTops {
     int indicator;
 };
 
-// The design layout, with every row shown.
-constexpr std::array<RowTops, kCategoryCount> kExtendedRowTops = {{{255, 300, 330},
-                                                                   {585, 630, 675},
-                                                                   {915, 945, 990},
-                                                                   {1245, 1290, 1320},
-                                                                   {1575, 1620, 1650},
-                                                                   {1905, 1950, 1980},
-                                                                   {2235, 2280, 2310}}};
-// Without the extended rows the others close up. The hidden rows (zeros here) are not
-// moved at all, so they come back where they were.
-constexpr std::array<RowTops, kCategoryCount> kCompactRowTops = {{{255, 300, 330},
-                                                                  {0, 0, 0},
-                                                                  {0, 0, 0},
-                                                                  {585, 630, 675},
-                                                                  {915, 945, 990},
-                                                                  {0, 0, 0},
-                                                                  {1245, 1290, 1320}}};
+// The places of the category rows in the design layout, from the top. With every row shown
+// each category has the place of its own number; without the extended rows the others
+// close up into the first places, and the hidden rows are not moved at all, so they come
+// back where they were.
+constexpr RowTops kRowPlaces[] = {{255, 300, 330},    {585, 630, 675},    {915, 945, 990},
+                                  {1245, 1290, 1320}, {1575, 1620, 1650}, {1905, 1950, 1980},
+                                  {2235, 2280, 2310}};
+static_assert(std::size(kRowPlaces) == kCategoryCount, "every category row needs its place");
 
 // Tops of the audio block: lists and remote browse button, its label, add and delete.
 struct AudioTops {
@@ -83,10 +60,6 @@ struct AudioTops {
 constexpr AudioTops kExtendedAudioTops = {2565, 2595, 2880, 3195};
 constexpr AudioTops kCompactAudioTops = {1575, 1620, 1890, 2205};
 
-bool IsExtendedRow(int category) {
-    return category == 1 || category == 2 || category == 5;
-}
-
 void SetTab(Button& tab, bool selected) {
     tab.SetTop(selected ? kSelectedTabTop : kTabTop);
     tab.SetHeight(selected ? kSelectedTabHeight : kTabHeight);
@@ -97,8 +70,8 @@ void ShowRow(FormModel& form, int category, bool visible) {
     RowLabel(form, category).SetVisible(visible);
     form.LocalPathBox(category).SetVisible(visible);
     form.RemotePathBox(category).SetVisible(visible);
-    form.btnBrowse[static_cast<std::size_t>(2 * category)].SetVisible(visible);
-    form.btnBrowse[static_cast<std::size_t>(2 * category + 1)].SetVisible(visible);
+    form.btnBrowse[BrowseLocalIndex(category)].SetVisible(visible);
+    form.btnBrowse[BrowseRemoteIndex(category)].SetVisible(visible);
     form.imgPathLink[static_cast<std::size_t>(category)].SetVisible(visible);
 }
 
@@ -106,18 +79,18 @@ void PlaceRow(FormModel& form, int category, const RowTops& tops) {
     RowLabel(form, category).SetTop(tops.label);
     form.LocalPathBox(category).SetTop(tops.field);
     form.RemotePathBox(category).SetTop(tops.field);
-    form.btnBrowse[static_cast<std::size_t>(2 * category)].SetTop(tops.field);
-    form.btnBrowse[static_cast<std::size_t>(2 * category + 1)].SetTop(tops.field);
+    form.btnBrowse[BrowseLocalIndex(category)].SetTop(tops.field);
+    form.btnBrowse[BrowseRemoteIndex(category)].SetTop(tops.field);
     form.imgPathLink[static_cast<std::size_t>(category)].SetTop(tops.indicator);
 }
 
 void LayOutCategoryRows(FormModel& form, bool extended) {
+    std::size_t place = 0;
     for (int category = 0; category < kCategoryCount; ++category) {
-        const bool shown = extended || !IsExtendedRow(category);
+        const bool shown = extended || !FolderCategoryAt(category).extendedOnly;
         ShowRow(form, category, shown);
         if (!shown) continue;
-        const auto index = static_cast<std::size_t>(category);
-        PlaceRow(form, category, extended ? kExtendedRowTops[index] : kCompactRowTops[index]);
+        PlaceRow(form, category, kRowPlaces[place++]);
     }
 }
 
@@ -125,9 +98,9 @@ void LayOutAudioBlock(FormModel& form, bool extended) {
     const AudioTops& tops = extended ? kExtendedAudioTops : kCompactAudioTops;
     form.lstLAudioPaths.SetTop(tops.lists);
     form.lstRAudioPaths.SetTop(tops.lists);
-    form.btnBrowse[14].SetTop(tops.lists);
+    form.btnBrowse[kBrowseRemoteAudio].SetTop(tops.lists);
     form.lblAudioFilePaths.SetTop(tops.label);
-    form.btnBrowse[15].SetTop(tops.addButton);
+    form.btnBrowse[kBrowseAddAudio].SetTop(tops.addButton);
     form.btnDeleteAudioPath.SetTop(tops.deleteButton);
     form.frmLineLinkOuter.SetTop(tops.lists + kLineLinkOuterBelowLists);
 }
@@ -137,20 +110,19 @@ void LayOutAudioBlock(FormModel& form, bool extended) {
 void cmdPage_Click(Context& ctx, int index) {
     if (index < 0 || index >= kPageCount) return;
     FormModel& form = ctx.form;
-    // 1. The chosen tab stands taller and bold; the others are lower and plain.
+    // The chosen tab stands taller and bold; the others are lower and plain.
     for (int page = 0; page < kPageCount; ++page) {
         SetTab(form.cmdPage[static_cast<std::size_t>(page)], page == index);
     }
-    // 2. Stacking the tab over its page is the window's drawing: it raises every tab and
-    //    lets the page on show cover the lower edge of its tab.
-    // 3. Only the chosen page is on show.
+    // Stacking the tab over its page is the window's drawing: it raises every tab and lets
+    // the page on show cover the lower edge of its tab. Only the chosen page is on show.
     for (int page = 0; page < kPageCount; ++page)
         PageFrame(form, page).SetVisible(page == index);
-    // 4. The tab of the page on show cannot be clicked again.
+    // The tab of the page on show cannot be clicked again.
     for (int page = 0; page < kPageCount; ++page) {
         form.cmdPage[static_cast<std::size_t>(page)].SetEnabled(page != index);
     }
-    // 5. No tab keeps the focus.
+    // No tab keeps the focus.
     form.SetFocus("txtFocus");
 }
 

@@ -1,30 +1,14 @@
 #include "config/reload_paths.h"
 
-#include <array>
 #include <string>
 
-#include "config/path_grid.h"
 #include "config/settings_store.h"
+#include "engine/pair_links.h"
+#include "form/folder_categories.h"
 
 namespace vfs {
 
 namespace {
-
-// Where the automation system keeps the local folder of each fixed category (in category
-// order), and what it uses when it has none.
-struct FolderKey {
-    const char* key;
-    const char* defaultPath;
-};
-constexpr std::array<FolderKey, kCategoryCount> kFolderKeys = {{
-    {"ProgramLogPath", "C:\\KVO32\\Logs"},
-    {"TextPath", "C:\\KVO32\\Text"},
-    {"VideoPath", "C:\\KVO32\\Video"},
-    {"TriggersPath", "C:\\KVO32"},
-    {"HotKeysPath", "C:\\KVO32"},
-    {"SerialPath", "C:\\KVO32"},
-    {"ScheduledPath", "C:\\KVO32"},
-}};
 
 constexpr int kAudioEntries = 16;
 constexpr const char* kAudioTitle = "KVO";
@@ -37,11 +21,12 @@ std::string SessionTitle(int16_t session) {
 }
 
 void ReloadFixedFolders(Context& ctx, const std::string& title) {
-    for (int c = 0; c < kCategoryCount; ++c) {
-        const FolderKey& folder = kFolderKeys[c];
-        ctx.form.LocalPathBox(c).SetText(
-            GetSpecifiedInit(ctx, title, "Paths", folder.key, folder.defaultPath).ToText());
-        ctx.form.RemotePathBox(c).SetText("");
+    for (const FolderCategory& category : kFolderCategories) {
+        (ctx.form.*category.localBox)
+            .SetText(GetSpecifiedInit(ctx, title, "Paths", category.automationKey,
+                                      category.automationDefault)
+                         .ToText());
+        (ctx.form.*category.remoteBox).SetText("");
     }
 }
 
@@ -51,14 +36,12 @@ void AddUnpairedAudioRow(Context& ctx, const std::string& localFolder) {
     Picture& link = ctx.form.imgLineLink[ctx.form.lstLAudioPaths.ListCount()];
     ctx.form.lstLAudioPaths.AddItem(localFolder);
     ctx.form.lstRAudioPaths.AddItem(kNotSpecified);
-    link.SetPictureId(kLineLinkError);
-    link.SetTag(kTagError);
+    ShowLineLink(link, LinkState::Error);
     link.SetVisible(true);
 }
 
 void ClearAudioIndicator(Picture& link) {
-    link.SetPictureId(kLineLinkDisabled);
-    link.SetTag(kTagDisabled);
+    ShowLineLink(link, LinkState::Disabled);
     link.SetVisible(false);
 }
 

@@ -6,13 +6,15 @@
 #include <utility>
 
 #include "config/pages.h"
-#include "config/path_grid.h"
 #include "config/reload_paths.h"
 #include "config/sync_settings.h"
 #include "engine/activity_log.h"
 #include "engine/backups.h"
 #include "engine/file_helpers.h"
+#include "engine/pair_links.h"
 #include "engine/state_files.h"
+#include "form/folder_categories.h"
+#include "form/speed_levels.h"
 #include "platform/priority.h"
 #include "platform/profile_file.h"
 
@@ -21,28 +23,7 @@ namespace vfs {
 namespace {
 
 constexpr const char* kProgramTitle = "VarnelFileSync";
-
-// The fixed folder boxes, in the order their keys are read and written.
-struct PathKey {
-    const char* key;
-    TextBox FormModel::*box;
-};
-constexpr std::array<PathKey, 14> kPathKeys = {{
-    {"LPLog", &FormModel::txtLPLog},
-    {"RPLog", &FormModel::txtRPLog},
-    {"LText", &FormModel::txtLText},
-    {"RText", &FormModel::txtRText},
-    {"LVideo", &FormModel::txtLVideo},
-    {"RVideo", &FormModel::txtRVideo},
-    {"LTrigger", &FormModel::txtLTrigger},
-    {"RTrigger", &FormModel::txtRTrigger},
-    {"LHotkey", &FormModel::txtLHotkey},
-    {"RHotkey", &FormModel::txtRHotkey},
-    {"LSerial", &FormModel::txtLSerial},
-    {"RSerial", &FormModel::txtRSerial},
-    {"LSched", &FormModel::txtLSched},
-    {"RSched", &FormModel::txtRSched},
-}};
+constexpr int32_t kFileDateToleranceSeconds = 8;
 
 constexpr const char* kAbnormalTitle = "Varnel File Sync Was Not Properly Shut Down";
 constexpr const char* kAbnormalMessage =
@@ -83,14 +64,6 @@ int32_t SnapSyncCycle(int32_t ms) {
         if (ms > above) return cycle;
     }
     return ms <= 60000 ? 60000 : 120000;
-}
-
-int SpeedPositionFor(int32_t sleepTimeCopy) {
-    if (sleepTimeCopy <= 0) return 0;
-    if (sleepTimeCopy <= 3) return 1;
-    if (sleepTimeCopy <= 7) return 2;
-    if (sleepTimeCopy <= 25) return 3;
-    return 4;
 }
 
 // Position in the log-size list: 500, 1000, ... 5000; a value between two items goes up.
@@ -148,8 +121,11 @@ void LoadFirstRun(Context& ctx) {
 }
 
 void LoadFixedPaths(Context& ctx) {
-    for (const PathKey& path : kPathKeys) {
-        (ctx.form.*path.box).SetText(GetInit(ctx, "Paths", path.key, "").ToText());
+    for (const FolderCategory& category : kFolderCategories) {
+        (ctx.form.*category.localBox)
+            .SetText(GetInit(ctx, "Paths", category.localKey, "").ToText());
+        (ctx.form.*category.remoteBox)
+            .SetText(GetInit(ctx, "Paths", category.remoteKey, "").ToText());
     }
 }
 
@@ -208,7 +184,7 @@ void LoadSyncCycle(Context& ctx) {
 
 void LimitAudioRows(Context& ctx) {
     if (static_cast<long>(ctx.form.lstLAudioPaths.ListCount()) >= ctx.state.MaxAudioPaths) {
-        ctx.form.btnBrowse[15].SetEnabled(false);
+        ctx.form.btnBrowse[kBrowseAddAudio].SetEnabled(false);
     }
 }
 
@@ -238,9 +214,8 @@ void LoadNumFileBackups(Context& ctx) {
     if (auto n = Setting(ctx, "NumFileBackups", 0).ToNumber()) position = ToInt16(*n);
     position = Clamp16(position, 0, 4);
     ctx.form.cboNumFileBackups.SetListIndex(position);
-    ctx.form.lblBackupCopies.SetCaption(position == 0
-                                            ? "Copy to the Following Backup Directory:"
-                                            : "Copies to the Following Backup Directory:");
+    // The caption follows the number of copies, as when the operator picks one.
+    cboNumFileBackups_Click(ctx);
 }
 
 void LoadBackupPath(Context& ctx) {
@@ -308,8 +283,10 @@ bool TagIsOff(const Picture& indicator) {
 }
 
 void SaveFixedPaths(const Context& ctx, SettingsWriter& out) {
-    for (const PathKey& path : kPathKeys)
-        out.Put("Paths", path.key, (ctx.form.*path.box).Text());
+    for (const FolderCategory& category : kFolderCategories) {
+        out.Put("Paths", category.localKey, (ctx.form.*category.localBox).Text());
+        out.Put("Paths", category.remoteKey, (ctx.form.*category.remoteBox).Text());
+    }
 }
 
 void SaveAudioRows(const Context& ctx, SettingsWriter& out) {
@@ -429,31 +406,37 @@ IniValue GetSpecifiedInit(Context& ctx, const std::string& appTitle, const std::
     return FromStoredText(value ? *value : defaultValue.ToText());
 }
 
+// The order matters where a step reads what an earlier one set: the abnormal-shutdown marker
+// is read before it is set for this run, the first-run flag and the row limit before the
+// audio rows, and the extended-folders switch after the paths, since showing its rows
+// validates them.
 void LoadSettings(Context& ctx) {
-    LoadPriority(ctx);                         // 1
-    LoadAbnormal(ctx);                         // 2
-    HandleAbnormalShutdown(ctx);               // 3
-    SaveInit(ctx, "Shutdown", "Abnormal", 1);  // 4: cleared again by a normal shutdown
-    LoadFirstRun(ctx);                         // 5
-    ctx.state.FileDateTolerance = 8;           // 6
-    LoadFixedPaths(ctx);                       // 7
-    LoadMaxAudioPaths(ctx);                    // 8
-    LoadCategorySwitches(ctx);                 // 9
-    LoadAudioRows(ctx);                        // 10
-    LoadSyncCycle(ctx);                        // 11
-    LimitAudioRows(ctx);                       // 12
-    LoadAutoStart(ctx);                        // 13
-    LoadAutoSync(ctx);                         // 14
-    LoadStartMinimized(ctx);                   // 15
-    LoadEnableFileBackup(ctx);                 // 16
-    LoadNumFileBackups(ctx);                   // 17
-    LoadBackupPath(ctx);                       // 18
-    LoadSyncSpeed(ctx);                        // 19
-    LoadMaxCompletedTasks(ctx);                // 20
-    LoadExtendedFolders(ctx);                  // 21
-    LoadBackupType(ctx);                       // 22
-    LoadFirstPage(ctx);                        // 23
-    LoadLogOptions(ctx);                       // 24
+    LoadPriority(ctx);
+    LoadAbnormal(ctx);
+    HandleAbnormalShutdown(ctx);
+    // Set for as long as the program runs; a normal shutdown clears it again.
+    SaveInit(ctx, "Shutdown", "Abnormal", 1);
+    LoadFirstRun(ctx);
+    // Two file times this many seconds apart count as the same time.
+    ctx.state.FileDateTolerance = kFileDateToleranceSeconds;
+    LoadFixedPaths(ctx);
+    LoadMaxAudioPaths(ctx);
+    LoadCategorySwitches(ctx);
+    LoadAudioRows(ctx);
+    LoadSyncCycle(ctx);
+    LimitAudioRows(ctx);
+    LoadAutoStart(ctx);
+    LoadAutoSync(ctx);
+    LoadStartMinimized(ctx);
+    LoadEnableFileBackup(ctx);
+    LoadNumFileBackups(ctx);
+    LoadBackupPath(ctx);
+    LoadSyncSpeed(ctx);
+    LoadMaxCompletedTasks(ctx);
+    LoadExtendedFolders(ctx);
+    LoadBackupType(ctx);
+    LoadFirstPage(ctx);
+    LoadLogOptions(ctx);
 }
 
 // The whole save replaces the file once: a crash in the middle leaves the previous file
@@ -461,17 +444,17 @@ void LoadSettings(Context& ctx) {
 void SaveSettings(Context& ctx) {
     EnsureSettingsFolder(ctx);
     SettingsWriter out(ctx);
-    out.Put("Settings", "SyncCycle", ctx.state.SyncCycle);  // 1
-    SaveFixedPaths(ctx, out);                               // 2
-    SaveAudioRows(ctx, out);                                // 3
-    SaveCategorySwitches(ctx, out);                         // 4
-    SaveAudioSwitches(ctx, out);                            // 5
-    SaveShutdownMarker(ctx, out);                           // 6
-    SaveStartOptions(ctx, out);                             // 7
-    SaveBackupOptions(ctx, out);                            // 8
-    SaveVariables(ctx, out);                                // 9
-    SaveCurrentPage(ctx, out);                              // 10
-    SaveLogOptions(ctx, out);                               // 11
+    out.Put("Settings", "SyncCycle", ctx.state.SyncCycle);
+    SaveFixedPaths(ctx, out);
+    SaveAudioRows(ctx, out);
+    SaveCategorySwitches(ctx, out);
+    SaveAudioSwitches(ctx, out);
+    SaveShutdownMarker(ctx, out);
+    SaveStartOptions(ctx, out);
+    SaveBackupOptions(ctx, out);
+    SaveVariables(ctx, out);
+    SaveCurrentPage(ctx, out);
+    SaveLogOptions(ctx, out);
     out.Commit();
 }
 

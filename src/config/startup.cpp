@@ -3,12 +3,12 @@
 #include <cctype>
 #include <cstdlib>
 
-#include "config/path_grid.h"
 #include "config/settings_store.h"
 #include "config/sync_settings.h"
 #include "engine/activity_log.h"
 #include "engine/copy_progress.h"
 #include "engine/file_helpers.h"
+#include "engine/pair_links.h"
 #include "engine/state_files.h"
 #include "engine/text_helpers.h"
 #include "platform/affinity.h"
@@ -134,11 +134,6 @@ CommandLine ParseCommandLine(const std::string& argumentText) {
     return line;
 }
 
-int32_t MsSinceMidnight(const Context& ctx) {
-    const LocalDateTime t = ctx.ports.now();
-    return t.hour * 3600000 + t.minute * 60000 + t.second * 1000 + t.millisecond;
-}
-
 std::string AlreadyRunningTitle(const std::string& sessionSuffix) {
     if (sessionSuffix.empty()) return "Session Already Running";
     return "Session " + sessionSuffix + " Already Running";
@@ -183,20 +178,20 @@ LoadResult FormLoad(Context& ctx, const std::string& argumentText, platform::Ins
 }
 
 bool QueryUnload(Context& ctx, int reason) {
-    // 1. The operator confirms a close of their own.
+    // The operator confirms a close of their own.
     if (reason == kCloseByUser &&
         ctx.ports.messageBox("Confirm Exit", "Are you sure you want to exit Varnel File Sync",
                              MessageBoxButtons::YesNo) != MessageBoxAnswer::Yes) {
         return false;
     }
-    // 2. The reason is kept at once.
+    // The reason is kept at once.
     SaveInit(ctx, "Settings", "UnloadMode", reason);
-    // 3.-4. Work in progress is finished first, unless an exit was already asked for.
+    // Work in progress is finished first, unless an exit was already asked for.
     if (!ctx.state.ExitRequested && IsBusy(ctx)) {
         DeferCloseUntilIdle(ctx, reason);
         return false;
     }
-    // 5. The close goes ahead.
+    // Nothing holds the close back.
     return true;
 }
 

@@ -1,6 +1,5 @@
 // The life of the main window: the command line, start-up (the load handler), the close
-// request and the unload sequence, and the time of day in milliseconds that the run
-// scheduling works with. The window and the headless program both drive these.
+// request and the unload sequence. The window and the headless program both drive these.
 #pragma once
 
 #include <cstdint>
@@ -35,9 +34,6 @@ std::string JoinArguments(int argc, const char* const* argv);
 // n of 2..9 with "SESSION=n" or "SESSION:n" anywhere, SYNCANDEXIT and HEADLESS anywhere.
 CommandLine ParseCommandLine(const std::string& argumentText);
 
-// Local time of day in milliseconds, 0 .. 86399999.
-int32_t MsSinceMidnight(const Context& ctx);
-
 // The texts of the box a second instance of a session shows before it ends.
 std::string AlreadyRunningTitle(const std::string& sessionSuffix);
 std::string AlreadyRunningText(const std::string& sessionSuffix);
@@ -51,7 +47,8 @@ LoadResult FormLoad(Context& ctx, const std::string& argumentText, platform::Ins
 // The close request with its reason code; true when the close goes ahead.
 bool QueryUnload(Context& ctx, int reason);
 
-// The unload sequence; stopTimer stops the main timer (step one). The process ends after it.
+// The unload sequence; it begins by calling stopTimer, which stops the main timer, so no
+// tick runs while the program is taken down. The process ends after it.
 void FormUnload(Context& ctx, platform::InstanceLock& lock, const std::function<void()>& stopTimer);
 
 }  // namespace vfs

@@ -1,11 +1,9 @@
 #include "config/sync_settings.h"
 
-#include <array>
-#include <cstdio>
-
 #include "config/settings_store.h"
 #include "engine/activity_log.h"
 #include "engine/text_helpers.h"
+#include "form/speed_levels.h"
 #include "platform/priority.h"
 
 namespace vfs {
@@ -34,22 +32,17 @@ void TakeCycleFrom(Context& ctx, const ListBox& list) {
                                   FormatMsAsTime(ctx.state.SyncCycle));
 }
 
-// Pauses (copy, scan) in ms of each speed position, as the operator's choice sets them.
-constexpr std::array<SpeedPauses, 5> kOnSelectionPauses = {
-    {{0, 0}, {3, 6}, {7, 15}, {25, 50}, {40, 100}}};
-constexpr SpeedPauses kNoSpeedSelected = {7, 15};
-
 }  // namespace
 
 std::string FormatMsAsTime(int32_t ms) {
-    // 1. Whole hours, minutes and seconds, truncated.
+    // Whole hours, minutes and seconds, truncated.
     const int32_t h = ms / kMsPerHour;
     const int32_t totalMinutes = ms / kMsPerMinute;
     const int32_t totalSeconds = ms / kMsPerSecond;
-    // 2. The parts below the hour.
+    // The parts below the hour.
     const int32_t m = totalMinutes - 60 * h;
     const int32_t s = totalSeconds - (60 * m + 3600 * h);
-    // 3. Hours only when there are any; minutes and seconds always, "00" when none.
+    // Hours only when there are any; minutes and seconds always, "00" when none.
     const std::string hours = h > 0 ? TwoDigits(h) + ":" : "";
     const std::string minutes = m > 0 ? TwoDigits(m) + ":" : "00:";
     const std::string seconds = s > 0 ? TwoDigits(s) : "00";
@@ -99,13 +92,6 @@ void ShowAutoSyncState(Context& ctx, bool on) {
     ctx.form.chkAutoSync.SetValue(on ? 1 : 0);
 }
 
-SpeedPauses OnSelectionPauses(int position) {
-    if (position < 0 || position >= static_cast<int>(kOnSelectionPauses.size())) {
-        return kNoSpeedSelected;
-    }
-    return kOnSelectionPauses[static_cast<std::size_t>(position)];
-}
-
 void cboSyncSpeed_Click(Context& ctx) {
     // Set at once, so the choice governs the remaining copies of a run under way.
     const SpeedPauses pauses = OnSelectionPauses(ctx.form.cboSyncSpeed.ListIndex());
@@ -117,12 +103,12 @@ void cboPriority_Click(Context& ctx) {
     // Without a chosen row there is no level to take; the loaded one stays.
     const int position = ctx.form.cboPriority.ListIndex();
     if (position < 0) return;
-    // 1. List position p stands for level p + 1: the most urgent level (0) is never chosen
-    //    here, only loaded.
+    // List position p stands for level p + 1: the most urgent level (0) is never chosen
+    // here, only loaded.
     ctx.state.AppPriority = position + 1;
-    // 2. The level is kept even when the system refuses it.
+    // The level is kept even when the system refuses it.
     SaveInit(ctx, "Settings", "AppPriority", ctx.state.AppPriority);
-    // 3. Apply it and say whether the system took it.
+    // Apply it and say whether the system took it.
     const bool applied = SetAppPriority(static_cast<int16_t>(ctx.state.AppPriority));
     ctx.form.lblResult.SetCaption(applied ? "Priority Setting Confirmed"
                                           : "Priority Setting Not Confirmed");

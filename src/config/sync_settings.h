@@ -22,12 +22,7 @@ void chkAutoSync_Click(Context& ctx);
 // The auto-sync button's pictures and tool tip and chkAutoSync for the given state.
 void ShowAutoSyncState(Context& ctx, bool on);
 
-// Copy and scan pauses of a speed-list position chosen by the operator (-1: none selected).
-struct SpeedPauses {
-    int32_t copyMs;
-    int32_t syncMs;
-};
-SpeedPauses OnSelectionPauses(int position);
+// Sets the pauses of the speed level chosen in cboSyncSpeed (form/speed_levels.h).
 void cboSyncSpeed_Click(Context& ctx);
 
 void cboPriority_Click(Context& ctx);

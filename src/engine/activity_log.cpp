@@ -10,11 +10,14 @@ namespace vfs {
 
 namespace {
 
+// Auto-scrolling keeps this many of the newest lines in view.
+constexpr std::size_t kCompletedLinesInView = 15;
+
 void TrimAndScroll(Context& ctx) {
     ListBox& list = ctx.form.lstCompletedTasks;
     if (static_cast<long>(list.ListCount()) > ctx.state.MaxCompletedTasks) list.RemoveFirst();
-    if (ctx.form.chkAutoScroll.Checked() && list.ListCount() >= 16) {
-        list.SetTopIndex(static_cast<int>(list.ListCount()) - 15);
+    if (ctx.form.chkAutoScroll.Checked() && list.ListCount() > kCompletedLinesInView) {
+        list.SetTopIndex(static_cast<int>(list.ListCount() - kCompletedLinesInView));
     }
 }
 
@@ -26,6 +29,14 @@ std::string FormatClock(const LocalDateTime& t) {
 
 std::string TimeStamp(const Context& ctx) {
     return FormatClock(ctx.ports.now());
+}
+
+int32_t MsSinceMidnight(const Context& ctx) {
+    constexpr int32_t kMsPerHour = 3600000;
+    constexpr int32_t kMsPerMinute = 60000;
+    constexpr int32_t kMsPerSecond = 1000;
+    const LocalDateTime t = ctx.ports.now();
+    return t.hour * kMsPerHour + t.minute * kMsPerMinute + t.second * kMsPerSecond + t.millisecond;
 }
 
 std::string FormatLogDate(const LocalDateTime& t) {

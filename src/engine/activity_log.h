@@ -1,7 +1,8 @@
-// The activity log (the completed list), the daily task log files, the time stamp and the
-// message window.
+// The activity log (the completed list), the daily task log files, the time stamp, the time
+// of day and the message window.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "engine/context.h"
@@ -12,6 +13,8 @@ namespace vfs {
 // "HH:MM:SS" of a local time, and of the current time.
 std::string FormatClock(const LocalDateTime& t);
 std::string TimeStamp(const Context& ctx);
+// Local time of day in milliseconds, 0 .. 86399999: the clock the run scheduling works with.
+int32_t MsSinceMidnight(const Context& ctx);
 // Month, day, year as eight digits: "12052026".
 std::string FormatLogDate(const LocalDateTime& t);
 // programFolder + "/VarnelFileSync Logs/", doubled separators collapsed.

@@ -219,8 +219,7 @@ bool CreateBackup(Context& ctx, const std::string& fileName, const std::string& 
 
 void cboNumFileBackups_Click(Context& ctx) {
     bool several = ctx.form.cboNumFileBackups.ListIndex() >= 1;
-    ctx.form.lblBackupCopies.SetCaption(several ? "Copies to the Following Backup Directory:"
-                                                : "Copy to the Following Backup Directory:");
+    ctx.form.lblBackupCopies.SetCaption(BackupCopiesCaption(several));
 }
 
 void optDirectoryBackups_Click(Context& ctx, int index) {

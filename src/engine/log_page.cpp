@@ -17,7 +17,18 @@ namespace {
 // A double-click looks for the selection only among the lines that can be in view.
 constexpr int kLinesSearchedFromTop = 21;
 
-// Position of the selected line among the 21 lines from the top line; -1 when none.
+// The log-size list offers 500, 1000, ... lines; its first item and anything unselected
+// keep the smallest size.
+constexpr int32_t kLogItemsStep = 500;
+constexpr int kLastLogItemsPosition = 9;
+
+// Columns of a diagnostic record line: the end of the name, the date, the other-side flag.
+constexpr std::size_t kNameShown = 49;
+constexpr std::size_t kNameColumn = 50;
+constexpr std::size_t kDateShown = 24;
+constexpr std::size_t kDateColumn = 25;
+
+// Position of the selected line among the lines searched from the top line; -1 when none.
 int SelectedLineInView(const ListBox& list) {
     const int count = static_cast<int>(list.ListCount());
     const int top = list.TopIndex() < 0 ? 0 : list.TopIndex();
@@ -50,9 +61,10 @@ long long KilobytesOf(const std::string& sizeText) {
 }
 
 std::string RecordLine(const StateRecord& record) {
-    return PadRight(LastChars(record.FileName, 49), 50) +
-           PadRight(record.dateText.substr(0, 24), 25) + record.onOtherSideText.substr(0, 1) +
-           "   " + std::to_string(KilobytesOf(record.sizeText)) + "Kb";
+    return PadRight(LastChars(record.FileName, kNameShown), kNameColumn) +
+           PadRight(record.dateText.substr(0, kDateShown), kDateColumn) +
+           record.onOtherSideText.substr(0, 1) + "   " +
+           std::to_string(KilobytesOf(record.sizeText)) + "Kb";
 }
 
 }  // namespace
@@ -64,7 +76,8 @@ void btnClearList_Click(Context& ctx) {
 
 void cboMaxLogItems_Click(Context& ctx) {
     const int position = ctx.form.cboMaxLogItems.ListIndex();
-    ctx.state.MaxCompletedTasks = (position >= 1 && position <= 9) ? 500 * (position + 1) : 500;
+    const bool larger = position >= 1 && position <= kLastLogItemsPosition;
+    ctx.state.MaxCompletedTasks = larger ? kLogItemsStep * (position + 1) : kLogItemsStep;
 }
 
 void lstTasksToDo_DblClick(Context& ctx) {

@@ -13,7 +13,7 @@ void SetRunSettingsEnabled(FormModel& f, bool enabled) {
     f.chkEnableFileBackup.SetEnabled(enabled);
     f.cboNumFileBackups.SetEnabled(enabled);
     f.txtBackupDir.SetEnabled(enabled);
-    f.btnBrowse[16].SetEnabled(enabled);  // the backup folder's browse button
+    f.btnBrowse[kBrowseBackupFolder].SetEnabled(enabled);
     f.optDirectoryBackups[0].SetEnabled(enabled);
     f.optDirectoryBackups[1].SetEnabled(enabled);
 }

@@ -1,47 +1,30 @@
 #include "engine/run_sync.h"
 
-#include <array>
 #include <cmath>
-#include <cstdlib>
 #include <string>
 
-#include "config/path_grid.h"
-#include "config/startup.h"
 #include "engine/activity_log.h"
 #include "engine/file_helpers.h"
 #include "engine/folder_scan.h"
+#include "engine/pair_links.h"
 #include "engine/run_controls.h"
 #include "engine/state_files.h"
+#include "form/folder_categories.h"
+#include "form/speed_levels.h"
 
 namespace vfs {
 
 namespace {
 
-// The run's own pauses; they differ from those the speed list sets when the operator picks
-// an item, and every run starts from these.
-constexpr std::array<RunPauses, 5> kRunPauses = {{{0, 0}, {3, 6}, {5, 10}, {10, 20}, {25, 50}}};
-constexpr RunPauses kRunPausesNoSpeed = {5, 10};
-
-constexpr const char* kAudioPattern = "*.krt;*.wav;*.mp3;*.mp2";
-
-struct FixedCategory {
-    int index;  // row of the path grid and of imgPathLink
-    const char* name;
-    const char* pattern;
-    const char* messageName;
-    bool extendedOnly;
-    int progressBefore;
-};
-
-constexpr std::array<FixedCategory, kCategoryCount> kScanOrder = {{
-    {0, "Program Logs", "*.kvo", "Program Log Files", false, 3},
-    {1, "Text Files", "*.*", "Text Files", true, 5},
-    {2, "Video Files", "*.*", "Video Files", true, 7},
-    {3, "Trigger Sets", "*.trg", "Trigger Set Files", false, 9},
-    {4, "Hot Keys", "*.key", "Hot Key Files", false, 11},
-    {5, "Serial Sets", "*.ser", "Serial Set Files", true, 13},
-    {6, "Sched Events Sets", "*.skd", "Sched. Events Set Files", false, 15},
-}};
+// The overall bar while the scan starts, while it reaches the audio rows, once every pair
+// is scanned, and at the end.
+constexpr long kProgressScanStart = 3;
+constexpr long kProgressAudioStart = 17;
+constexpr long kProgressScanned = 98;
+constexpr long kProgressDone = 100;
+// The audio rows spread over the bar from the first row's value to the last row's.
+constexpr long kProgressFirstAudioRow = 20;
+constexpr long kProgressLastAudioRow = 97;
 
 void ShowOverallProgress(Context& ctx, long value) {
     ctx.form.pbOverall.SetValue(value);
@@ -58,8 +41,10 @@ void HideProgressBars(Context& ctx) {
     ctx.form.lblPbTask.SetVisible(false);
 }
 
+// A run starts from pauses of its own, no longer than those the speed list sets when the
+// operator picks a level.
 void ApplyRunSpeed(Context& ctx) {
-    const RunPauses pauses = RunSpeedPauses(ctx.form.cboSyncSpeed.ListIndex());
+    const SpeedPauses pauses = RunSpeedPauses(ctx.form.cboSyncSpeed.ListIndex());
     ctx.state.SleepTimeCopy = pauses.copyMs;
     ctx.state.SleepTimeSync = pauses.syncMs;
 }
@@ -73,7 +58,7 @@ void StartScanPhase(Context& ctx) {
 void ShowScanStart(Context& ctx) {
     ctx.form.pbOverall.SetVisible(true);
     ctx.form.lblPbOverall.SetVisible(true);
-    ShowOverallProgress(ctx, 3);
+    ShowOverallProgress(ctx, kProgressScanStart);
 }
 
 void CancelForBackupFolder(Context& ctx) {
@@ -127,17 +112,18 @@ void LogDisabled(Context& ctx, const std::string& messageName) {
     LogToFileOnly(ctx, TimeStamp(ctx) + " - Skipping " + messageName + ": Path Disabled");
 }
 
-void ScanFixedCategory(Context& ctx, const FixedCategory& category) {
-    Picture& indicator = ctx.form.imgPathLink[static_cast<std::size_t>(category.index)];
-    const std::string local = ctx.form.LocalPathBox(category.index).Text();
-    const std::string remote = ctx.form.RemotePathBox(category.index).Text();
+void ScanFixedCategory(Context& ctx, int index) {
+    const FolderCategory& category = FolderCategoryAt(index);
+    Picture& indicator = ctx.form.imgPathLink[static_cast<std::size_t>(index)];
+    const std::string local = (ctx.form.*category.localBox).Text();
+    const std::string remote = (ctx.form.*category.remoteBox).Text();
     switch (IndicatorTagValue(indicator.Tag())) {
-        case 1:
+        case kTagValueActive:
             indicator.SetPictureId(kPathLinkScanning);
             ScanFolderPair(ctx, local, remote, category.pattern, category.name);
             indicator.SetPictureId(kPathLinkActive);
             break;
-        case -1:
+        case kTagValueError:
             LogUnreachable(ctx, category.messageName);
             NoteUnreachablePair(ctx, local, remote);
             break;
@@ -148,11 +134,12 @@ void ScanFixedCategory(Context& ctx, const FixedCategory& category) {
 
 void ScanFixedCategories(Context& ctx) {
     bool first = true;
-    for (const FixedCategory& category : kScanOrder) {
+    for (int index = 0; index < kCategoryCount; ++index) {
+        const FolderCategory& category = FolderCategoryAt(index);
         if (category.extendedOnly && !ctx.state.ExtendedFolders) continue;
         if (!first) ShowOverallProgress(ctx, category.progressBefore);
         first = false;
-        ScanFixedCategory(ctx, category);
+        ScanFixedCategory(ctx, index);
         ctx.ports.updateTrayIcon();
     }
 }
@@ -161,24 +148,24 @@ void ScanAudioRow(Context& ctx, std::size_t row) {
     Picture& indicator = ctx.form.imgLineLink[row];
     const std::string local = ctx.form.lstLAudioPaths.Item(row);
     const std::string remote = ctx.form.lstRAudioPaths.Item(row);
-    const std::string number = std::to_string(row + 1);
+    const std::string name = AudioCategoryName(static_cast<int>(row));
     switch (IndicatorTagValue(indicator.Tag())) {
-        case 1:
+        case kTagValueActive:
             indicator.SetPictureId(kLineLinkScanning);
-            ScanFolderPair(ctx, local, remote, kAudioPattern, "Audio Folder " + number);
+            ScanFolderPair(ctx, local, remote, kAudioPattern, name);
             indicator.SetPictureId(kLineLinkActive);
             break;
-        case -1:
-            LogUnreachable(ctx, "Audio Folder " + number);
+        case kTagValueError:
+            LogUnreachable(ctx, name);
             NoteUnreachablePair(ctx, local, remote);
             break;
         default:
-            LogDisabled(ctx, "Audio Folder " + number);
+            LogDisabled(ctx, name);
     }
 }
 
 void ScanAudioFolders(Context& ctx) {
-    ShowOverallProgress(ctx, 17);
+    ShowOverallProgress(ctx, kProgressAudioStart);
     // The row count is taken once; the lists are read afresh for every row.
     const std::size_t rows = ctx.form.lstLAudioPaths.ListCount();
     for (std::size_t row = 0; row < rows && row < ctx.form.imgLineLink.size(); ++row) {
@@ -217,31 +204,31 @@ void ReportOutcome(Context& ctx) {
 
 }  // namespace
 
-RunPauses RunSpeedPauses(int position) {
-    if (position < 0 || position >= static_cast<int>(kRunPauses.size())) return kRunPausesNoSpeed;
-    return kRunPauses[static_cast<std::size_t>(position)];
-}
-
 long AudioRowProgress(std::size_t row, std::size_t rowCount) {
     if (rowCount <= 1) return -1;
-    return 20 + std::lrint(77.0 * static_cast<double>(row) / static_cast<double>(rowCount - 1));
+    constexpr double kSpan = kProgressLastAudioRow - kProgressFirstAudioRow;
+    return kProgressFirstAudioRow +
+           std::lrint(kSpan * static_cast<double>(row) / static_cast<double>(rowCount - 1));
 }
 
 void RunSync(Context& ctx) {
-    ctx.ports.debug("RunSync Started");                         // 1
-    LockRunControls(ctx);                                       // 2
-    ApplyRunSpeed(ctx);                                         // 3
-    StartScanPhase(ctx);                                        // 4
-    ShowScanStart(ctx);                                         // 5
-    ValidatePaths(ctx);                                         // 6
-    if (!CheckBackupFolder(ctx)) return;                        // 7
-    ScanFixedCategories(ctx);                                   // 8
-    ScanAudioFolders(ctx);                                      // 9
-    ShowOverallProgress(ctx, 98);                               // 10
-    ReportOutcome(ctx);                                         // 11
-    ShowOverallProgress(ctx, 100);                              // 12
-    ctx.state.SyncInProgress = false;                           // 13
-    if (ctx.state.SyncAndExit) ctx.state.ExitRequested = true;  // 14
+    ctx.ports.debug("RunSync Started");
+    LockRunControls(ctx);
+    ApplyRunSpeed(ctx);
+    StartScanPhase(ctx);
+    ShowScanStart(ctx);
+    // The indicators decide which pairs take part, so they are brought up to date first.
+    ValidatePaths(ctx);
+    if (!CheckBackupFolder(ctx)) return;
+    ScanFixedCategories(ctx);
+    ScanAudioFolders(ctx);
+    ShowOverallProgress(ctx, kProgressScanned);
+    ReportOutcome(ctx);
+    ShowOverallProgress(ctx, kProgressDone);
+    // The queued tasks are the main timer's work from here on; the scan phase is over.
+    ctx.state.SyncInProgress = false;
+    // A sync-and-exit start closes once the timer has worked off the queue.
+    if (ctx.state.SyncAndExit) ctx.state.ExitRequested = true;
 }
 
 void cmdRun_Click(Context& ctx) {

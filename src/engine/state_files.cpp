@@ -2,9 +2,9 @@
 
 #include <strings.h>
 
-#include <array>
 #include <string_view>
 
+#include "form/folder_categories.h"
 #include "platform/file_system.h"
 
 namespace vfs {
@@ -19,10 +19,6 @@ constexpr std::string_view kLineBreak = "\r\n";
 constexpr const char* kCommittedExtension = ".dat";
 constexpr const char* kPendingExtension = ".tmp";
 constexpr const char* kPairExtension = ".pair";
-
-constexpr std::array<const char*, 7> kFixedCategories = {
-    "Program Logs", "Text Files",  "Video Files",      "Trigger Sets",
-    "Hot Keys",     "Serial Sets", "Sched Events Sets"};
 
 std::string_view TrimBlanks(std::string_view text) {
     const std::size_t first = text.find_first_not_of(' ');
@@ -133,10 +129,11 @@ std::string StateBaseName(const std::string& category) {
 }
 
 std::vector<std::string> AllStateCategories(const Context& ctx) {
-    std::vector<std::string> categories(kFixedCategories.begin(), kFixedCategories.end());
-    for (int n = 1; n <= ctx.state.MaxAudioPaths; ++n) {
-        categories.push_back("Audio Folder " + std::to_string(n));
-    }
+    std::vector<std::string> categories;
+    for (const FolderCategory& category : kFolderCategories)
+        categories.emplace_back(category.name);
+    for (int row = 0; row < ctx.state.MaxAudioPaths; ++row)
+        categories.push_back(AudioCategoryName(row));
     return categories;
 }
 

@@ -18,7 +18,7 @@ std::string StateFolder(const Context& ctx);
 // Category name with every blank, '/', '?' and '\' replaced by '_'.
 std::string StateBaseName(const std::string& category);
 // Every category name whose state the all-category routines treat, in table order:
-// the seven fixed categories, then "Audio Folder 1" .. "Audio Folder <MaxAudioPaths>".
+// the fixed categories, then the audio rows 1 .. MaxAudioPaths.
 std::vector<std::string> AllStateCategories(const Context& ctx);
 
 // Read-back rules applied to a state file's whole text.

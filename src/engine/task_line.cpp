@@ -1,13 +1,18 @@
 #include "engine/task_line.h"
-#include "engine/text_helpers.h"
 
 #include <algorithm>
+#include <string_view>
+
+#include "engine/text_helpers.h"
 
 namespace vfs {
 
 namespace {
 
-constexpr const char* kFieldSeparator = "\", \"";
+constexpr std::string_view kFieldSeparator = "\", \"";
+// The keyword is padded to this width; its opening quote follows, then the first field.
+constexpr std::size_t kKeywordWidth = 8;
+constexpr std::size_t kFirstFieldStart = kKeywordWidth + 1;
 
 std::string KeywordField(int kind) {
     switch (kind) {
@@ -33,11 +38,12 @@ std::string BuildTaskLine(int kind, const std::string& category, const std::stri
                           const std::string& firstFolder, const std::string& secondFolder) {
     std::string keyword = KeywordField(kind);
     if (keyword.empty()) return {};
+    const std::string separator(kFieldSeparator);
     std::string line =
-        keyword + category + kFieldSeparator + WithTrailingSeparator(firstFolder) + fileName + "\"";
+        keyword + category + separator + WithTrailingSeparator(firstFolder) + fileName + "\"";
     if (kind != kTaskDelete) {
         line.pop_back();
-        line += kFieldSeparator + WithTrailingSeparator(secondFolder) + fileName + "\"";
+        line += separator + WithTrailingSeparator(secondFolder) + fileName + "\"";
     }
     return line;
 }
@@ -51,8 +57,7 @@ void QueueTask(Context& ctx, int kind, const std::string& category, const FileEn
 
 ParsedTask ParseTaskLine(const std::string& line) {
     ParsedTask task;
-    task.TaskStep = 2;
-    std::string verb = TrimSpaces(line.substr(0, std::min<std::size_t>(8, line.size())));
+    std::string verb = TrimSpaces(line.substr(0, std::min(kKeywordWidth, line.size())));
     if (verb == "Copy") {
         task.TaskMode = kTaskCopy;
     } else if (verb == "Replace") {
@@ -60,31 +65,26 @@ ParsedTask ParseTaskLine(const std::string& line) {
     } else if (verb == "Delete") {
         task.TaskMode = kTaskDelete;
     }
-    task.TaskStep = 21;
-    std::string rest = line.size() > 9 ? line.substr(9) : std::string();
+    std::string rest =
+        line.size() > kFirstFieldStart ? line.substr(kFirstFieldStart) : std::string();
     task.remainder = rest;
-    task.TaskStep = 22;
     std::size_t sep = rest.find(kFieldSeparator);
     if (sep == std::string::npos) {
-        task.TaskStep = 23;
+        task.TaskStep = kParseStoppedWithoutSeparator;
         return task;
     }
     task.separatorFound = true;
-    task.TaskStep = 24;
     task.category = rest.substr(0, sep);
-    rest = rest.substr(sep + 4);
+    rest = rest.substr(sep + kFieldSeparator.size());
     task.remainder = rest;
-    task.TaskStep = 25;
     std::size_t second = rest.find(kFieldSeparator);
     if (second == std::string::npos) {
-        task.TaskStep = 26;
         task.firstPath = WithoutQuotes(rest);
     } else {
-        task.TaskStep = 27;
         task.firstPath = WithoutQuotes(rest.substr(0, second));
-        task.secondPath = WithoutQuotes(rest.substr(second + 4));
+        task.secondPath = WithoutQuotes(rest.substr(second + kFieldSeparator.size()));
     }
-    task.TaskStep = 29;
+    task.TaskStep = kParseComplete;
     return task;
 }
 

@@ -31,14 +31,19 @@ std::string BuildTaskLine(int kind, const std::string& category, const std::stri
 void QueueTask(Context& ctx, int kind, const std::string& category, const FileEntry& entry,
                const std::string& firstFolder, const std::string& secondFolder);
 
+// The step marker a parse ends with; an error message of the task quotes the marker reached.
+inline constexpr int32_t kParseNotStarted = 1;
+inline constexpr int32_t kParseStoppedWithoutSeparator = 23;
+inline constexpr int32_t kParseComplete = 29;
+
 struct ParsedTask {
     int16_t TaskMode = -1;        // Delete 0, Copy 1, Replace 2, anything else -1
     bool separatorFound = false;  // false: the line has no `", "` and the task fails at once
     std::string category;
     std::string firstPath;
     std::string secondPath;  // empty for a delete line
-    int32_t TaskStep = 1;    // the parse step reached
-    std::string remainder;   // the text still held by the parser when it stopped
+    int32_t TaskStep = kParseNotStarted;
+    std::string remainder;  // the text still held by the parser when it stopped
 };
 
 ParsedTask ParseTaskLine(const std::string& line);

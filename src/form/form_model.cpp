@@ -3,6 +3,9 @@
 #include <iterator>
 #include <string>
 
+#include "form/folder_categories.h"
+#include "form/speed_levels.h"
+
 namespace vfs {
 
 namespace {
@@ -48,17 +51,13 @@ FormModel::FormModel() {
     lblNextSync.SetVisible(false);
     lblStatus.SetCaption("Status - Loading...");
 
-    lblProgramLogs.SetCaption("Program Logs");
-    lblTextFiles.SetCaption("Text Files");
-    lblVideoFiles.SetCaption("Video Files");
-    lblTriggerSets.SetCaption("Trigger Sets");
-    lblHotkeySets.SetCaption("Hotkey Sets");
-    lblSerialSets.SetCaption("Serial Sets");
-    lblSchedSets.SetCaption("Sched. Events Sets");
+    for (const FolderCategory& category : kFolderCategories)
+        (this->*category.label).SetCaption(category.labelCaption);
     lblAudioFilePaths.SetCaption("Audio File Paths");
-    btnBrowse[14].SetToolTip("Select Remote Directory for the highlighted Local Audio File Path");
-    btnBrowse[14].SetEnabled(false);
-    btnBrowse[15].SetToolTip("Add new Local Audio File Path");
+    btnBrowse[kBrowseRemoteAudio].SetToolTip(
+        "Select Remote Directory for the highlighted Local Audio File Path");
+    btnBrowse[kBrowseRemoteAudio].SetEnabled(false);
+    btnBrowse[kBrowseAddAudio].SetToolTip("Add new Local Audio File Path");
     btnDeleteAudioPath.SetEnabled(false);
     cmdLoadPaths.SetCaption("Reload Paths from Varnel");
     txtSession.SetText("0");
@@ -71,7 +70,7 @@ FormModel::FormModel() {
         "Create a Backup Copy of Files Before Overwriting or Deleting Them");
     for (int i = 1; i <= 5; ++i)
         cboNumFileBackups.AddItem(std::to_string(i));
-    lblBackupCopies.SetCaption("Copy to the Following Backup Directory:");
+    lblBackupCopies.SetCaption(BackupCopiesCaption(false));
     optDirectoryBackups[0].SetCaption("Folder Type Specific Backups");
     optDirectoryBackups[1].SetCaption("Source Directory Specific Backups");
     chkAutoSync.SetCaption("Synchronize Folders Every");
@@ -84,12 +83,8 @@ FormModel::FormModel() {
     for (int minutes : kCycleMinutes) {
         cboSyncCycle.AddItem(std::to_string(minutes), minutes * 60000L);
     }
-    for (const char* item :
-         {"High (Most CPU & Disk Usage)", "Med/High (Above Avg. CPU & Disk Usage)",
-          "Medium (Average CPU & Disk Usage)", "Med/Low (Below Avg. CPU & Disk Usage)",
-          "Low (Least CPU & Disk Usage)"}) {
-        cboSyncSpeed.AddItem(item);
-    }
+    for (const SpeedLevel& level : kSpeedLevels)
+        cboSyncSpeed.AddItem(level.listText);
     chkAutoStart.SetCaption("Automatically Synchronize When Application Starts");
     chkStartMinimized.SetCaption("Start Application Window in Minimized State");
     chkExtendedPaths.SetCaption("Include Extended Varnel Folders (Text, Video, and Serial Sets)");
@@ -114,42 +109,11 @@ FormModel::FormModel() {
 }
 
 TextBox& FormModel::LocalPathBox(int category) {
-    static_assert(kCategoryCount == 7);
-    switch (category) {
-        case 0:
-            return txtLPLog;
-        case 1:
-            return txtLText;
-        case 2:
-            return txtLVideo;
-        case 3:
-            return txtLTrigger;
-        case 4:
-            return txtLHotkey;
-        case 5:
-            return txtLSerial;
-        default:
-            return txtLSched;
-    }
+    return this->*FolderCategoryAt(category).localBox;
 }
 
 TextBox& FormModel::RemotePathBox(int category) {
-    switch (category) {
-        case 0:
-            return txtRPLog;
-        case 1:
-            return txtRText;
-        case 2:
-            return txtRVideo;
-        case 3:
-            return txtRTrigger;
-        case 4:
-            return txtRHotkey;
-        case 5:
-            return txtRSerial;
-        default:
-            return txtRSched;
-    }
+    return this->*FolderCategoryAt(category).remoteBox;
 }
 
 void FormModel::SetFocus(const std::string& controlName) {

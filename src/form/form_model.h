@@ -10,9 +10,29 @@
 
 namespace vfs {
 
-// Number of fixed folder categories and of possible audio rows.
+// Number of fixed folder categories (the rows of kFolderCategories, whose controls are
+// declared below) and of possible audio rows.
 inline constexpr int kCategoryCount = 7;
 inline constexpr int kMaxAudioRows = 50;
+
+// The browse buttons (btnBrowse): a local and a remote one for each fixed category, in
+// category order, then the remote folder of the selected audio row, a new audio row, and
+// the backup folder.
+inline constexpr std::size_t BrowseLocalIndex(int category) {
+    return 2 * static_cast<std::size_t>(category);
+}
+inline constexpr std::size_t BrowseRemoteIndex(int category) {
+    return BrowseLocalIndex(category) + 1;
+}
+inline constexpr std::size_t kBrowseRemoteAudio = BrowseLocalIndex(kCategoryCount);
+inline constexpr std::size_t kBrowseAddAudio = kBrowseRemoteAudio + 1;
+inline constexpr std::size_t kBrowseBackupFolder = kBrowseAddAudio + 1;
+
+// The caption of lblBackupCopies, for one backup copy or several.
+inline const char* BackupCopiesCaption(bool several) {
+    return several ? "Copies to the Following Backup Directory:"
+                   : "Copy to the Following Backup Directory:";
+}
 
 class FormModel {
   public:
@@ -79,7 +99,7 @@ class FormModel {
     VFS_CONTROL(Label, lblHotkeySets);
     VFS_CONTROL(Label, lblSerialSets);
     VFS_CONTROL(Label, lblSchedSets);
-    std::array<Button, 17> btnBrowse;
+    std::array<Button, kBrowseBackupFolder + 1> btnBrowse;
     std::array<Picture, kCategoryCount> imgPathLink;
 
     // Path page: audio rows.
@@ -131,7 +151,8 @@ class FormModel {
     VFS_CONTROL(Button, cmdTestLoad);
 #undef VFS_CONTROL
 
-    // The path boxes of a fixed category (0..6), as in the path grid.
+    // The path boxes of a fixed category, as in the path grid; any index off the table
+    // answers the last category's boxes.
     TextBox& LocalPathBox(int category);
     TextBox& RemotePathBox(int category);
 

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/pair_links.h"
 #include "engine/state_files.h"
 #include "support/temp_dir.h"
 #include "support/test_app.h"

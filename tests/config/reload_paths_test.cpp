@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "config/automation_settings.h"
-#include "config/path_grid.h"
+#include "engine/pair_links.h"
 #include "support/temp_dir.h"
 #include "support/test_app.h"
 

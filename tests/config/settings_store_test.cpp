@@ -10,9 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "config/path_grid.h"
 #include "config/sync_settings.h"
+#include "engine/pair_links.h"
 #include "engine/state_files.h"
+#include "form/speed_levels.h"
 #include "platform/profile_file.h"
 #include "support/temp_dir.h"
 #include "support/test_app.h"

@@ -48,14 +48,6 @@ TEST(ParseCommandLineTest, SyncAndExitAndHeadlessAnywhere) {
     EXPECT_EQ(ParseCommandLine(JoinArguments(4, argv)).SessionSuffix, "");
 }
 
-TEST(MsSinceMidnightTest, CountsEveryPartOfTheTimeOfDay) {
-    TestApp app;
-    app.clock = {2026, 1, 2, 23, 59, 59, 999};
-    EXPECT_EQ(MsSinceMidnight(app.ctx), 86399999);
-    app.clock = {2026, 1, 2, 0, 0, 0, 0};
-    EXPECT_EQ(MsSinceMidnight(app.ctx), 0);
-}
-
 // A program folder with a settings file, and a private folder for the session locks.
 struct StartupTest : ::testing::Test {
     TempDir dir;

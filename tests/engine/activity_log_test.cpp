@@ -23,6 +23,14 @@ void AddLines(test::TestApp& app, int count) {
         AddCompletedLine(app.ctx, "line " + std::to_string(i));
 }
 
+TEST(MsSinceMidnightTest, CountsEveryPartOfTheTimeOfDay) {
+    test::TestApp app;
+    app.clock = {2026, 1, 2, 23, 59, 59, 999};
+    EXPECT_EQ(MsSinceMidnight(app.ctx), 86399999);
+    app.clock = {2026, 1, 2, 0, 0, 0, 0};
+    EXPECT_EQ(MsSinceMidnight(app.ctx), 0);
+}
+
 TEST(ActivityLogTest, CompletedListDropsOneOldestLinePerAddition) {
     test::TestApp app;
     AddLines(app, 500);

@@ -5,8 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "config/path_grid.h"
+#include "engine/pair_links.h"
 #include "engine/state_files.h"
+#include "form/speed_levels.h"
 #include "support/temp_dir.h"
 #include "support/test_app.h"
 
@@ -27,7 +28,7 @@ TEST(RunSpeedPausesTest, RunTableDiffersFromTheOnSelectionTable) {
     } cases[] = {{0, 0, 0},   {1, 3, 6},   {2, 5, 10}, {3, 10, 20},
                  {4, 25, 50}, {-1, 5, 10}, {7, 5, 10}};
     for (const auto& c : cases) {
-        const RunPauses p = RunSpeedPauses(c.position);
+        const SpeedPauses p = RunSpeedPauses(c.position);
         EXPECT_EQ(p.copyMs, c.copyMs) << c.position;
         EXPECT_EQ(p.syncMs, c.syncMs) << c.position;
     }
