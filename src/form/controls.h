@@ -144,10 +144,23 @@ class Picture : public Control {
     int top_ = 0;
 };
 
+// What happened to a list's rows, told once before the change (done false) and once after
+// it (done true), so that a view can keep its rows without reading the whole list again.
+enum class RowChange { Inserted, Removed, Changed, Reset };
+struct RowEvent {
+    RowChange change;
+    std::size_t first;
+    std::size_t count;
+    bool done;
+};
+
 // List box or combo box. Head removal and tail appends are cheap (deque).
 class ListBox : public Control {
   public:
     using Control::Control;
+
+    // The one view of the rows (the window's list model); none when headless.
+    std::function<void(const RowEvent&)> rowListener;
 
     const std::deque<std::string>& Items() const { return items_; }
     std::size_t ListCount() const { return items_.size(); }
@@ -179,6 +192,10 @@ class ListBox : public Control {
     int listIndex_ = -1;
     int topIndex_ = 0;
     int top_ = 0;
+
+    void TellRows(RowChange change, std::size_t first, std::size_t count, bool done) const {
+        if (rowListener) rowListener(RowEvent{change, first, count, done});
+    }
 };
 
 }  // namespace vfs

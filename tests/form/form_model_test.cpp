@@ -41,5 +41,29 @@ TEST(FormModelTest, ListRemovalKeepsSelectionOnTheSameItem) {
     EXPECT_EQ(form.lstLAudioPaths.ListIndex(), -1);
 }
 
+// A view keeps its rows from these events alone: each one is told before and after, with
+// the row count the view would see at that moment.
+TEST(FormModelTest, ListTellsItsViewAppendsHeadRemovalsAndResets) {
+    FormModel form;
+    ListBox& list = form.lstTasksToDo;
+    std::vector<std::string> events;
+    list.rowListener = [&](const RowEvent& e) {
+        static const char* kNames[] = {"insert", "remove", "change", "reset"};
+        events.push_back(std::string(kNames[static_cast<int>(e.change)]) + " " +
+                         std::to_string(e.first) + "+" + std::to_string(e.count) +
+                         (e.done ? " done" : " before") + " n=" + std::to_string(list.ListCount()));
+    };
+    list.AddItem("a");
+    list.AddItem("b");
+    list.RemoveFirst();
+    list.SetItem(0, "c");
+    list.RemoveItem(5);  // off the list: nothing happens
+    list.Clear();
+    EXPECT_EQ(events, (std::vector<std::string>{
+                          "insert 0+1 before n=0", "insert 0+1 done n=1", "insert 1+1 before n=1",
+                          "insert 1+1 done n=2", "remove 0+1 before n=2", "remove 0+1 done n=1",
+                          "change 0+1 done n=1", "reset 0+1 before n=1", "reset 0+0 done n=0"}));
+}
+
 }  // namespace
 }  // namespace vfs
