@@ -2,47 +2,14 @@
 
 #include <syslog.h>
 
-#include <cerrno>
-#include <csignal>
 #include <cstdio>
-#include <cstdlib>
 #include <ctime>
 
-#include "config/automation_settings.h"
-#include "config/due_check.h"
-#include "config/startup.h"
-#include "engine/context.h"
-#include "engine/copy_progress.h"
-#include "engine/task_execution.h"
-#include "platform/file_system.h"
-#include "platform/instance_lock.h"
+#include "app/program_host.h"
 
 namespace vfs::app {
 
 namespace {
-
-volatile std::sig_atomic_t g_closeSignals = 0;
-
-extern "C" void OnCloseSignal(int) {
-    g_closeSignals = g_closeSignals + 1;
-}
-
-// Without SA_RESTART, so a signal wakes the loop out of its wait at once.
-void InstallSignalHandlers() {
-    struct sigaction action {};
-    action.sa_handler = OnCloseSignal;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-    // A reader that went away must not end the program in the middle of a sync.
-    std::signal(SIGPIPE, SIG_IGN);
-}
-
-int64_t MonotonicNs() {
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<int64_t>(ts.tv_sec) * 1'000'000'000 + ts.tv_nsec;
-}
 
 // Returns early when a signal arrives.
 void WaitUntil(int64_t deadlineNs) {
@@ -50,14 +17,6 @@ void WaitUntil(int64_t deadlineNs) {
     ts.tv_sec = static_cast<time_t>(deadlineNs / 1'000'000'000);
     ts.tv_nsec = static_cast<long>(deadlineNs % 1'000'000'000);
     clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr);
-}
-
-// A plain pause of the thread: signals are noted and handled afterwards.
-void SleepMs(int milliseconds) {
-    if (milliseconds <= 0) return;
-    timespec ts{milliseconds / 1000, static_cast<long>(milliseconds % 1000) * 1'000'000};
-    while (nanosleep(&ts, &ts) != 0 && errno == EINTR) {
-    }
 }
 
 std::string ForTerminal(std::string text) {
@@ -76,136 +35,34 @@ void PrintMessage(const std::string& title, const std::string& message) {
     PrintLine(stderr, ForTerminal(title + ": " + message));
 }
 
-class HeadlessProgram {
-  public:
-    HeadlessProgram()
-        : automationSettings_(IniAutomationSettingsStore::DefaultFolder()),
-          schedule_(MonotonicNs()) {
-        SetUpPorts();
-    }
-
-    int Run(const std::string& argumentText) {
-        InstallSignalHandlers();
-        if (FormLoad(ctx_, argumentText, lock_) == LoadResult::AlreadyRunning) {
-            return kExitAlreadyRunning;
-        }
-        schedule_ = TickSchedule(MonotonicNs());
-        while (!unloaded_) {
-            HandleCloseSignals();
-            UnloadOnceCopyStopped();
-            if (unloaded_) break;
-            WaitUntil(schedule_.NextDeadline());
-            RunDueTick();
-            UnloadOnceCopyStopped();
-        }
-        return exitStatus_;
-    }
-
-  private:
-    void SetUpPorts() {
-        ports_.programFolder = platform::ExecutableFolder();
-        ports_.automationSettings = &automationSettings_;
-        ports_.sleep = SleepMs;
-        ports_.yield = [this] { Yield(); };
-        ports_.debug = [](const std::string& line) { syslog(LOG_DEBUG, "%s", line.c_str()); };
-        ports_.messageBox = [](const std::string& title, const std::string& text,
-                               MessageBoxButtons buttons) {
-            PrintMessage(title, text);
-            return buttons == MessageBoxButtons::Ok ? MessageBoxAnswer::Ok : MessageBoxAnswer::No;
-        };
-        ports_.promptShown = PrintMessage;
-        ports_.completedLineAdded = [](const std::string& line) { PrintLine(stdout, line); };
-        ports_.closeMainWindow = [this](int reason) { RequestClose(reason); };
-    }
-
-    // The event loop's one turn inside long work: signals, and the tick when it is due.
-    // The run guards keep a nested tick from starting a task or a run.
-    void Yield() {
-        ++depth_;
-        HandleCloseSignals();
-        RunDueTick();
-        --depth_;
-    }
-
-    void RunDueTick() {
-        if (!timerEnabled_ || !schedule_.TakeDue(MonotonicNs())) return;
-        tmrMain_Timer(ctx_, [this] { DueCheck(ctx_); });
-    }
-
-    void HandleCloseSignals() {
-        while (handledSignals_ < g_closeSignals && !unloaded_) {
-            ++handledSignals_;
-            // Only a second signal cuts work off. A sync-and-exit run has asked for the exit
-            // already, which would let the first one through at once: that wish is put aside
-            // here, and the close request sets it again when it waits for the work.
-            if (handledSignals_ == 1) state_.ExitRequested = false;
-            RequestClose(kCloseSessionEnding);
-        }
-    }
-
-    void RequestClose(int reason) {
-        if (unloaded_) return;
-        if (!closeAgreed_ && !QueryUnload(ctx_, reason)) return;
-        closeAgreed_ = true;
-        // Ending inside a copy would leave its temporary file in the destination folder. The
-        // copy is told to stop instead; it removes that file, the task is reported as failed,
-        // and the program unloads as soon as the copy has returned.
-        if (depth_ > 0 && state_.CopyInProgress) {
-            CancelCopy(ctx_);
-            return;
-        }
-        Unload();
-    }
-
-    void UnloadOnceCopyStopped() {
-        if (closeAgreed_ && !unloaded_ && !state_.CopyInProgress) Unload();
-    }
-
-    // A close that cuts work off leaves it unfinished: that is no clean end either.
-    void Unload() {
-        const bool workCutOff =
-            state_.SyncInProgress || state_.CopyInProgress || form_.lstTasksToDo.ListCount() > 0;
-        FormUnload(ctx_, lock_, [this] { timerEnabled_ = false; });
-        unloaded_ = true;
-        exitStatus_ = (workCutOff || state_.RunHadFailure) ? kExitRunFailed : kExitNormal;
-        // Inside long work there is no way back to the loop that would not go on with that
-        // work; the settings are saved, so the program ends here.
-        if (depth_ > 0) {
-            std::fflush(nullptr);
-            std::exit(exitStatus_);
-        }
-    }
-
-    ProgramState state_;
-    FormModel form_;
-    Ports ports_;
-    Context ctx_{state_, form_, ports_};
-    IniAutomationSettingsStore automationSettings_;
-    platform::InstanceLock lock_;
-    TickSchedule schedule_;
-    bool timerEnabled_ = true;
-    bool closeAgreed_ = false;  // the close request went ahead; the unload may wait for a copy
-    bool unloaded_ = false;
-    int depth_ = 0;
-    std::sig_atomic_t handledSignals_ = 0;
-    int exitStatus_ = kExitNormal;
-};
+void SetUpHeadlessPorts(ProgramHost& host) {
+    Ports& ports = host.ports();
+    ports.yield = [&host] { host.HeadlessYield(); };
+    ports.messageBox = [](const std::string& title, const std::string& text,
+                          MessageBoxButtons buttons) {
+        PrintMessage(title, text);
+        return buttons == MessageBoxButtons::Ok ? MessageBoxAnswer::Ok : MessageBoxAnswer::No;
+    };
+    ports.promptShown = PrintMessage;
+    ports.completedLineAdded = [](const std::string& line) { PrintLine(stdout, line); };
+}
 
 }  // namespace
 
-bool TickSchedule::TakeDue(int64_t nowNs) {
-    if (nowNs < next_) return false;
-    next_ += kPeriodNs;
-    if (next_ <= nowNs) next_ = nowNs + kPeriodNs;
-    return true;
-}
-
 int RunHeadless(const std::string& argumentText) {
     openlog("varnelfilesync", LOG_PID, LOG_USER);
-    HeadlessProgram program;
-    const int status = program.Run(argumentText);
+    ProgramHost host;
+    SetUpHeadlessPorts(host);
+    InstallCloseSignalHandlers();
+    if (host.Load(argumentText)) {
+        while (!host.Unloaded()) {
+            host.Turn();
+            if (host.Unloaded()) break;
+            WaitUntil(host.NextDeadline());
+        }
+    }
     closelog();
-    return status;
+    return host.ExitStatus();
 }
 
 }  // namespace vfs::app

@@ -116,8 +116,9 @@ TextBox& FormModel::RemotePathBox(int category) {
     return this->*FolderCategoryAt(category).remoteBox;
 }
 
+// Told every time, not only on a change: the operator may have clicked elsewhere since,
+// and the window moves the focus back to where the program wants it.
 void FormModel::SetFocus(const std::string& controlName) {
-    if (focus_ == controlName) return;
     focus_ = controlName;
     notifier.Notify("focus");
 }

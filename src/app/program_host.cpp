@@ -1,0 +1,147 @@
+#include "app/program_host.h"
+
+#include <syslog.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+
+#include "config/due_check.h"
+#include "config/startup.h"
+#include "engine/copy_progress.h"
+#include "engine/task_execution.h"
+#include "platform/file_system.h"
+
+namespace vfs::app {
+
+namespace {
+
+volatile std::sig_atomic_t g_closeSignals = 0;
+
+extern "C" void OnCloseSignal(int) {
+    g_closeSignals = g_closeSignals + 1;
+}
+
+}  // namespace
+
+bool TickSchedule::TakeDue(int64_t nowNs) {
+    if (nowNs < next_) return false;
+    next_ += kPeriodNs;
+    if (next_ <= nowNs) next_ = nowNs + kPeriodNs;
+    return true;
+}
+
+int64_t MonotonicNs() {
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<int64_t>(ts.tv_sec) * 1'000'000'000 + ts.tv_nsec;
+}
+
+void InstallCloseSignalHandlers() {
+    struct sigaction action {};
+    action.sa_handler = OnCloseSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+    // A reader that went away must not end the program in the middle of a sync.
+    std::signal(SIGPIPE, SIG_IGN);
+}
+
+void SleepMs(int milliseconds) {
+    if (milliseconds <= 0) return;
+    timespec ts{milliseconds / 1000, static_cast<long>(milliseconds % 1000) * 1'000'000};
+    while (nanosleep(&ts, &ts) != 0 && errno == EINTR) {
+    }
+}
+
+ProgramHost::ProgramHost()
+    : automationSettings_(IniAutomationSettingsStore::DefaultFolder()), schedule_(MonotonicNs()) {
+    ports_.programFolder = platform::ExecutableFolder();
+    ports_.automationSettings = &automationSettings_;
+    ports_.sleep = SleepMs;
+    ports_.debug = [](const std::string& line) { syslog(LOG_DEBUG, "%s", line.c_str()); };
+    ports_.closeMainWindow = [this](int reason) { RequestClose(reason); };
+}
+
+bool ProgramHost::Load(const std::string& argumentText) {
+    if (FormLoad(ctx_, argumentText, lock_) == LoadResult::AlreadyRunning) {
+        exitStatus_ = kExitAlreadyRunning;
+        return false;
+    }
+    schedule_ = TickSchedule(MonotonicNs());
+    return true;
+}
+
+void ProgramHost::Turn() {
+    HandleCloseSignals();
+    UnloadOnceCopyStopped();
+    if (unloaded_) return;
+    RunDueTick();
+    UnloadOnceCopyStopped();
+}
+
+void ProgramHost::Nested(const std::function<void()>& pumpEvents) {
+    ++depth_;
+    pumpEvents();
+    --depth_;
+}
+
+void ProgramHost::HeadlessYield() {
+    Nested([this] {
+        HandleCloseSignals();
+        RunDueTick();
+    });
+}
+
+void ProgramHost::RunDueTick() {
+    if (!timerEnabled_ || !schedule_.TakeDue(MonotonicNs())) return;
+    tmrMain_Timer(ctx_, [this] { DueCheck(ctx_); });
+}
+
+void ProgramHost::HandleCloseSignals() {
+    while (handledSignals_ < g_closeSignals && !unloaded_) {
+        ++handledSignals_;
+        // Only a second signal cuts work off. A sync-and-exit run has asked for the exit
+        // already, which would let the first one through at once: that wish is put aside
+        // here, and the close request sets it again when it waits for the work.
+        if (handledSignals_ == 1) state_.ExitRequested = false;
+        RequestClose(kCloseSessionEnding);
+    }
+}
+
+void ProgramHost::RequestClose(int reason) {
+    if (unloaded_) return;
+    if (!closeAgreed_ && !QueryUnload(ctx_, reason)) return;
+    closeAgreed_ = true;
+    // Ending inside a copy would leave its temporary file in the destination folder. The
+    // copy is told to stop instead; it removes that file, the task is reported as failed,
+    // and the program unloads as soon as the copy has returned.
+    if (depth_ > 0 && state_.CopyInProgress) {
+        CancelCopy(ctx_);
+        return;
+    }
+    Unload();
+}
+
+void ProgramHost::UnloadOnceCopyStopped() {
+    if (closeAgreed_ && !unloaded_ && !state_.CopyInProgress) Unload();
+}
+
+// A close that cuts work off leaves it unfinished: that is no clean end either.
+void ProgramHost::Unload() {
+    const bool workCutOff =
+        state_.SyncInProgress || state_.CopyInProgress || form_.lstTasksToDo.ListCount() > 0;
+    FormUnload(ctx_, lock_, [this] { timerEnabled_ = false; });
+    unloaded_ = true;
+    exitStatus_ = (workCutOff || state_.RunHadFailure) ? kExitRunFailed : kExitNormal;
+    // Inside long work there is no way back to the loop that would not go on with that
+    // work; the settings are saved, so the program ends here.
+    if (depth_ > 0) {
+        std::fflush(nullptr);
+        std::exit(exitStatus_);
+    }
+    onUnloaded();
+}
+
+}  // namespace vfs::app

@@ -1,0 +1,38 @@
+// The windowed front end of the program host, without the application object, so that a
+// test can drive a real window on the real host.
+#pragma once
+
+#include <QObject>
+#include <QTimer>
+#include <memory>
+#include <string>
+
+#include "app/program_host.h"
+#include "ui/main_window.h"
+
+namespace vfs::app {
+
+class WindowFrontEnd : public QObject {
+    Q_OBJECT
+  public:
+    // The host's ports are pointed at the window: message boxes, the yield, the close.
+    explicit WindowFrontEnd(ProgramHost& host);
+    ~WindowFrontEnd() override;
+
+    // Start-up, then the window is shown (minimised when so configured) and the tick runs.
+    // False when the session is running already.
+    bool Start(const std::string& argumentText);
+
+    ui::MainWindow& window() { return *window_; }
+
+  private:
+    void ArmTimer();
+    void OnTick();
+    void OnUnloaded();
+
+    ProgramHost& host_;
+    std::unique_ptr<ui::MainWindow> window_;
+    QTimer timer_;
+};
+
+}  // namespace vfs::app

@@ -1,0 +1,16 @@
+// The program with its window: the program host driven by Qt's event loop, a precise
+// timer for the 100 ms tick, Qt message boxes and the main window bound to the form model.
+#pragma once
+
+#include <string>
+
+namespace vfs::app {
+
+// There is a display to open a window on (an X or Wayland display, or a Qt platform
+// chosen explicitly, such as the offscreen one).
+bool DisplayAvailable();
+
+// Runs the program with its window to its end and answers the exit status.
+int RunWindowed(const std::string& argumentText, int argc, char** argv);
+
+}  // namespace vfs::app
