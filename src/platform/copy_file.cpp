@@ -90,14 +90,9 @@ struct CopyJob {
 // The source is opened without following a link and without blocking (a FIFO would wait
 // for a writer forever), then checked to be a regular file and set back to blocking reads.
 bool OpenSource(const std::string& source, CopyJob& job) {
-    job.files.in.Reset(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
+    job.files.in = OpenRegularFile(source.c_str(), O_RDONLY);
     if (!job.files.in.IsOpen()) return job.Fail(errno);
-    const int fd = job.files.in.Get();
-    if (::fstat(fd, &job.files.source) != 0) return job.Fail(errno);
-    if (!S_ISREG(job.files.source.st_mode)) return job.Fail(0);
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) return job.Fail(errno);
-    return true;
+    return ::fstat(job.files.in.Get(), &job.files.source) == 0 || job.Fail(errno);
 }
 
 // Created exclusively: whatever bears the name already (an operator's file, another
@@ -158,7 +153,10 @@ std::optional<bool> CopySparse(CopyJob& job) {
         if (data < 0) return job.Fail(errno);
         const off_t hole = ::lseek(in, data, SEEK_HOLE);
         if (hole < 0) return job.Fail(errno);
-        if (::lseek(out, data, SEEK_SET) < 0) return job.Fail(errno);
+        // Both files go on from the start of the data (looking for the hole moved the source).
+        if (::lseek(in, data, SEEK_SET) < 0 || ::lseek(out, data, SEEK_SET) < 0) {
+            return job.Fail(errno);
+        }
         const off_t end = std::min(hole, size);
         if (!CopyRange(job, data, end - data)) return false;
         offset = end;
@@ -235,7 +233,7 @@ CopyResult CopyFileChunked(const std::string& source, const std::string& destina
 }
 
 bool FlushFileToDisk(const std::string& path) {
-    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    UniqueFd fd = OpenRegularFile(path.c_str(), O_RDONLY);
     return fd.IsOpen() && ::fsync(fd.Get()) == 0;
 }
 

@@ -133,7 +133,7 @@ bool IsReadOnly(const std::string& path) {
 int64_t WritableFileSize(const std::string& path) {
     struct stat st {};
     if (!StatPath(path, st) || !S_ISREG(st.st_mode) || !HasWriteBit(st.st_mode)) return -1;
-    UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CLOEXEC));
+    UniqueFd fd = OpenRegularFile(path.c_str(), O_WRONLY);
     if (!fd.IsOpen()) return -1;
     struct stat fst {};
     return ::fstat(fd.Get(), &fst) == 0 ? static_cast<int64_t>(fst.st_size) : -1;
@@ -197,7 +197,9 @@ std::optional<DiskSpace> QueryDiskSpace(const std::string& path) {
 }
 
 std::optional<std::string> ReadWholeFile(const std::string& path) {
-    UniqueFd fd(path.empty() ? -1 : ::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // The program's own files are regular files: a link is not followed, a FIFO in a state
+    // file's place cannot hang the program.
+    UniqueFd fd = path.empty() ? UniqueFd() : OpenRegularFile(path.c_str(), O_RDONLY);
     if (!fd.IsOpen()) return std::nullopt;
     std::string content;
     char buf[65536];
@@ -241,7 +243,7 @@ bool WriteFileAtomic(const std::string& path, const std::string& content) {
 
 bool AppendToFile(const std::string& path, const std::string& content) {
     if (path.empty() || IsReadOnly(path)) return false;
-    UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666));
+    UniqueFd fd = OpenRegularFile(path.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0666);
     if (!fd.IsOpen()) return false;
     bool ok = WriteAll(fd.Get(), content.data(), content.size());
     return fd.Close() && ok;
