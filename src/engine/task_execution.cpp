@@ -109,8 +109,7 @@ bool BackupStep(TaskRun& run) {
         success = false;
         if (t.TaskMode == kTaskCopy || t.TaskMode == kTaskReplace) {
             WriteBackupDebugLines(ctx, t.secondPath);
-            success =
-                !FileExists(run.fs(), t.secondPath) || BackupOf(run, t.secondPath);
+            success = !FileExists(run.fs(), t.secondPath) || BackupOf(run, t.secondPath);
         } else if (t.TaskMode == kTaskDelete) {
             WriteBackupDebugLines(ctx, t.firstPath);
             success = BackupOf(run, t.firstPath);
@@ -153,8 +152,7 @@ std::string NewTemporaryName() {
 bool IsTemporaryName(const std::string& name) {
     if (name.size() != kTemporaryPrefix.size() + kTemporaryDigits) return false;
     if (!name.starts_with(kTemporaryPrefix)) return false;
-    return name.find_first_not_of("0123456789abcdef", kTemporaryPrefix.size()) ==
-           std::string::npos;
+    return name.find_first_not_of("0123456789abcdef", kTemporaryPrefix.size()) == std::string::npos;
 }
 
 // A crash can leave a temporary copy behind; it is removed the first time a run copies into
@@ -197,8 +195,8 @@ Outcome FailedCopy(TaskRun& run, const platform::CopyResult& result) {
     const std::string& source = run.task.firstPath;
     const std::string& destination = run.task.secondPath;
     if (result.sourceChanged) {
-        AddCompletedLine(run.ctx, TimeStamp(run.ctx) + " - Copy/Replace failed, " + source +
-                                      " changed while it was copied to " + destination);
+        LogLine(run.ctx, TimeStamp(run.ctx) + " - Copy/Replace failed, " + source +
+                             " changed while it was copied to " + destination);
     } else {
         AddCompletedLine(run.ctx, TimeStamp(run.ctx) + " - Copy/Replace failed, unable to copy " +
                                       source + " to " + destination + Reason(result.error));
@@ -316,7 +314,7 @@ bool StillAsScanned(TaskRun& run, const TaskView& view) {
     if (!what) return true;
     const std::string verb =
         run.task.TaskMode == kTaskDelete ? "Delete Canceled, " : "Copy/Replace Canceled, ";
-    AddCompletedLine(run.ctx, TimeStamp(run.ctx) + " - " + verb + *what);
+    LogLine(run.ctx, TimeStamp(run.ctx) + " - " + verb + *what);
     ForgetInPendingStates(run);
     return false;
 }

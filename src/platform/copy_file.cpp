@@ -98,8 +98,8 @@ bool OpenSource(const std::string& source, CopyJob& job) {
 // Created exclusively: whatever bears the name already (an operator's file, another
 // session's copy, a link, a FIFO) is left alone.
 bool OpenDestination(const std::string& destination, CopyJob& job) {
-    job.files.out.Reset(::open(destination.c_str(),
-                               O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600));
+    job.files.out.Reset(
+        ::open(destination.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600));
     return job.files.out.IsOpen() || job.Fail(errno);
 }
 
@@ -127,8 +127,7 @@ bool CopyWhole(CopyJob& job) {
     int64_t transferred = 0;
     for (;;) {
         if (job.Cancelled()) return job.Fail(0);
-        const int64_t n =
-            job.mover.Move(job.files.in.Get(), job.files.out.Get(), kCopyChunkBytes);
+        const int64_t n = job.mover.Move(job.files.in.Get(), job.files.out.Get(), kCopyChunkBytes);
         if (n < 0) return job.Fail(errno);
         if (n == 0) return true;
         transferred += n;

@@ -65,8 +65,7 @@ class FaultyFileSystem final : public platform::FileSystem {
                                                        const std::string& patterns) override;
     std::optional<std::vector<std::string>> ListAllEntries(const std::string& folder) override;
     std::unique_ptr<platform::OpenFolder> Open(const std::string& folder) override;
-    platform::CopyResult CopyFileChunked(const std::string& source,
-                                         const std::string& destination,
+    platform::CopyResult CopyFileChunked(const std::string& source, const std::string& destination,
                                          const platform::CopyProgress& progress,
                                          const int32_t* cancelFlag) override;
     std::optional<platform::EntryState> Examine(const std::string& path) override;
