@@ -175,6 +175,21 @@ TEST_F(ExecutionSafetyTest, LinkFifoAndFolderTwinsAreNeitherReadNorOverwritten) 
     EXPECT_EQ(ReadFile(pf / "secret.txt"), "any file of the machine");
 }
 
+// A FIFO in place of a state file is not the program's file: reading it must not block the
+// run (a sync-and-exit that never ends holds its lock and stops every later run).
+TEST_F(ExecutionSafetyTest, FifoInPlaceOfAStateFileDoesNotHangTheRun) {
+    Write(L + "/a.kvo", "alpha", kOld);
+    RecordSynced("a.kvo\r\n");  // the record of these folders, then its names replaced
+    const std::string state = pf.Prog() + "/VarnelFileSyncSettings/Program_Logs.dat";
+    ::unlink(state.c_str());
+    ASSERT_EQ(::mkfifo(state.c_str(), 0644), 0);
+    Configure(L, R);
+
+    RunResult run = pf.Run(kSyncAndExit, 30);
+    ASSERT_NE(run.status, -1) << "the run hung";
+    EXPECT_EQ(ReadFile(R + "/a.kvo"), "alpha");
+}
+
 // The temporary copy is a short hidden name of ours: an operator's "news.txt.tmp" beside
 // "news.txt" syncs like any file, and a name of 255 bytes syncs too.
 TEST_F(ExecutionSafetyTest, OperatorsTmpFilesAndLongestNamesSync) {
