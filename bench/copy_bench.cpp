@@ -71,7 +71,7 @@ OurCopy TimeOurCopy(const std::string& source, const std::string& destination) {
     ports.yield = noteGap;
     Clock::time_point start = Clock::now();
     last = start;
-    result.ok = vfs::CopyFileWithProgress(ctx, source, destination);
+    result.ok = vfs::CopyFileWithProgress(ctx, source, destination).ok;
     noteGap();
     result.ok = FlushToDisk(destination) && result.ok;
     result.seconds = SecondsSince(start);

@@ -167,7 +167,7 @@ bool StoreNewCopy(BackupJob& job, int copiesKept) {
     if (!ClearTarget(job)) return Fail(job);
     job.Point(12);
     if (!EnsureFolder(job, job.SlotFolder(slot))) return Fail(job);
-    bool copied = CopyFileWithProgress(job.ctx, job.Source(), job.CopyIn(slot));
+    bool copied = CopyFileWithProgress(job.ctx, job.Source(), job.CopyIn(slot)).ok;
     job.Point(13);
     if (!copied || !FileExists(job.fs(), job.CopyIn(slot))) return false;
     LogLine(job.ctx, BackupLine(job, "Backup "));

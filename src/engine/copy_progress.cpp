@@ -1,5 +1,6 @@
 #include "engine/copy_progress.h"
 
+#include <cerrno>
 #include <cmath>
 #include <limits>
 
@@ -75,19 +76,20 @@ void CopyProgressCallback(Context& ctx, int64_t totalBytes, int64_t bytesTransfe
     if (ctx.state.SleepTimeCopy > 0) ctx.ports.sleep(ctx.state.SleepTimeCopy);
 }
 
-bool CopyFileWithProgress(Context& ctx, const std::string& source, const std::string& destination) {
+platform::CopyResult CopyFileWithProgress(Context& ctx, const std::string& source,
+                                          const std::string& destination) {
     ProgramState& s = ctx.state;
     s.CopyInProgress = true;
     s.CopySourceFolder = GetFolderPart(source);
     s.CopyDestFolder = GetFolderPart(destination);
     if (!EnsureDestinationFolder(*ctx.ports.fileSystem, s.CopyDestFolder)) {
         s.CopyInProgress = false;
-        return false;
+        return platform::CopyResult{false, false, ENOENT};
     }
     s.CopyFileName = FileNameAfterLastSeparator(source);
     ctx.form.lblStatus.SetCaption(TimeStamp(ctx) + " - Preparing to copy " + CopyDescription(s));
     ShowTaskBar(ctx);
-    bool copied = ctx.ports.fileSystem->CopyFileChunked(
+    platform::CopyResult copied = ctx.ports.fileSystem->CopyFileChunked(
         source, destination,
         [&ctx](int64_t total, int64_t done) { CopyProgressCallback(ctx, total, done); },
         &s.CopyCancelRequested);

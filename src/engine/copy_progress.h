@@ -6,13 +6,16 @@
 #include <string>
 
 #include "engine/context.h"
+#include "platform/copy_file.h"
 
 namespace vfs {
 
 // Copies source to destination (both full file paths), creating the destination folder
-// when missing. True when the copy completed; a failed or cancelled copy removes what it
-// wrote, so callers copy to a name that holds nothing they want to keep.
-bool CopyFileWithProgress(Context& ctx, const std::string& source, const std::string& destination);
+// when missing. The destination is created exclusively: an existing entry of that name makes
+// the copy fail with EEXIST and is left alone. A failed or cancelled copy removes what it
+// wrote.
+platform::CopyResult CopyFileWithProgress(Context& ctx, const std::string& source,
+                                          const std::string& destination);
 
 // One progress report of the running copy: bar, label, status line, clock, event loop, tray
 // icon and the copy delay.

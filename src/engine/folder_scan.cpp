@@ -178,30 +178,12 @@ class PairScan {
         if (!remoteNames || !remoteFolder_->IsOpen()) return Next::Error;
         localNames_ = std::move(*localNames);
         remoteNames_ = std::move(*remoteNames);
-        LeaveOutInterruptedCopies(localNames_);
-        LeaveOutInterruptedCopies(remoteNames_);
         step_ = "Re-Dimensioning File Lists (Local:" + std::to_string(localNames_.size()) +
                 " Files, Remote:" + std::to_string(remoteNames_.size()) + ")";
         localEntries_.assign(localNames_.size(), FileEntry{});
         remoteEntries_.assign(remoteNames_.size(), FileEntry{});
         SetProgress(5);
         return Next::Go;
-    }
-
-    // A copy is written under the destination's name + ".tmp" and renamed when complete, so
-    // a crash mid-copy can leave such a file beside (or instead of) the real one. It is our
-    // own debris, not the operator's file: synced, it would spread to the other side. An
-    // operator's "notes.tmp" without a "notes" on either side is an ordinary file.
-    void LeaveOutInterruptedCopies(std::vector<std::string>& names) const {
-        std::erase_if(names, [this](const std::string& name) { return IsInterruptedCopy(name); });
-    }
-
-    bool IsInterruptedCopy(const std::string& name) const {
-        if (name.size() <= kCopyTemporarySuffix.size() || !name.ends_with(kCopyTemporarySuffix)) {
-            return false;
-        }
-        const std::string twin = name.substr(0, name.size() - kCopyTemporarySuffix.size());
-        return localFolder_->Contains(twin) || remoteFolder_->Contains(twin);
     }
 
     // Time and size of every local file, and whether the remote side has it too.

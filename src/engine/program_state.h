@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/task_view.h"
+
 namespace vfs {
 
 struct ProgramState {
@@ -12,6 +14,7 @@ struct ProgramState {
     bool SyncInProgress = false;
     bool CopyInProgress = false;
     int32_t QueuedTaskCount = 0;
+    QueuedTaskViews TaskViews;
     int32_t LastSyncTime = -1;  // ms since local midnight of the last run start; -1 none
     bool BackupPathIsValid = false;
 

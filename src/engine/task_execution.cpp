@@ -1,7 +1,10 @@
 #include "engine/task_execution.h"
 
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <random>
 
 #include "engine/activity_log.h"
 #include "engine/backups.h"
@@ -34,14 +37,46 @@ constexpr int32_t kStepDeleteBackupFailed = 72;
 // that is reported with the step marker reached.
 enum class Outcome { Done, Failed, Error };
 
-// One task in progress: the parsed line and the step marker shown in error messages.
+// A copy is written under a name of ours in the destination's folder and takes the real
+// name only when complete: hidden (listings leave out names starting with "."), short (it
+// fits wherever the real name fits, also beside a 255-byte name), and random, so it is
+// never an operator's file nor another session's copy in flight.
+constexpr std::string_view kTemporaryPrefix = ".vfs-";
+constexpr std::size_t kTemporaryDigits = 12;
+constexpr int kTemporaryAttempts = 8;
+// A temporary copy whose inode has not changed for this long belongs to no copy any more:
+// a running copy changes it with every chunk it writes, and stamping its time changes it
+// too. Only then is it a crash's leftover that may be removed. Two hours, so that the hour
+// a local clock time can be ambiguous by never makes a live copy look old.
+constexpr int64_t kLeftoverAgeSeconds = 2 * 60 * 60;
+
+// One task in progress: the parsed line, the task's own file name and the step marker
+// shown in error messages.
 struct TaskRun {
     Context& ctx;
     ParsedTask task;
+    std::string fileName;
     int32_t TaskStep = 1;
 
     platform::FileSystem& fs() const { return *ctx.ports.fileSystem; }
 };
+
+// The name after the last separator: exact for any depth of folders and for names with
+// blanks at either end.
+std::string NameAfterLastSeparator(const std::string& path) {
+    const std::size_t at = path.find_last_of(kSep);
+    return at == std::string::npos ? path : path.substr(at + 1);
+}
+
+std::string FolderOf(const std::string& path) {
+    const std::size_t at = path.find_last_of(kSep);
+    return at == std::string::npos ? std::string() : path.substr(0, at + 1);
+}
+
+// The system's own words for why a call failed, for the operator to act on.
+std::string Reason(int error) {
+    return error == 0 ? std::string() : " [" + std::string(std::strerror(error)) + "]";
+}
 
 std::string YesNo(bool flag) {
     return flag ? "True" : "False";
@@ -60,8 +95,8 @@ void WriteBackupDebugLines(Context& ctx, const std::string& file) {
     ctx.ports.debug("Attempting to create backup for " + file);
 }
 
-bool BackupOf(Context& ctx, const std::string& path, const std::string& category) {
-    return CreateBackup(ctx, GetFileNamePart(path), GetFolderPart(path), category);
+bool BackupOf(TaskRun& run, const std::string& path) {
+    return CreateBackup(run.ctx, run.fileName, FolderOf(path), run.task.category);
 }
 
 // Backs up the file the task is about to overwrite or delete. A destination that does not
@@ -74,72 +109,111 @@ bool BackupStep(TaskRun& run) {
         success = false;
         if (t.TaskMode == kTaskCopy || t.TaskMode == kTaskReplace) {
             WriteBackupDebugLines(ctx, t.secondPath);
-            success =
-                !FileExists(run.fs(), t.secondPath) || BackupOf(ctx, t.secondPath, t.category);
+            success = !FileExists(run.fs(), t.secondPath) || BackupOf(run, t.secondPath);
         } else if (t.TaskMode == kTaskDelete) {
             WriteBackupDebugLines(ctx, t.firstPath);
-            success = BackupOf(ctx, t.firstPath, t.category);
+            success = BackupOf(run, t.firstPath);
         }
     }
     ctx.ports.debug("BackupSuccess=" + YesNo(success));
     return success;
 }
 
-void ForgetInPendingStates(Context& ctx, const std::string& path) {
-    RemoveFromPendingStates(ctx, GetFileNamePart(path));
-}
-
-void DeleteIfPresent(platform::FileSystem& fs, const std::string& path) {
-    if (FileExists(fs, path)) fs.RemoveFile(path);
+void ForgetInPendingStates(TaskRun& run) {
+    RemoveFromPendingStates(run.ctx, run.fileName);
 }
 
 // Free space is asked of the destination's folder, which exists whatever the file's name
 // looks like.
 bool EnoughSpace(TaskRun& run, const std::string& source, const std::string& destination) {
-    double free = GetFreeSpace(run.fs(), WithTrailingSeparator(GetFolderPart(destination)));
-    int64_t size = GetFileSizeBytes(run.fs(), source);
+    double free = GetFreeSpace(run.fs(), FolderOf(destination));
+    const std::optional<platform::EntryState> found = run.fs().Examine(source);
+    int64_t size = found && found->regular ? found->size : -1;
     if (free >= static_cast<double>(size)) return true;
     run.TaskStep = kStepCopyNoSpace;
     AddCompletedLine(run.ctx, TimeStamp(run.ctx) +
                                   " - Copy/Replace Canceled, insufficient space (" +
                                   std::to_string(size) + ") to save to " + destination + "(" +
                                   PlainNumber(free) + ")");
-    ForgetInPendingStates(run.ctx, destination);
+    ForgetInPendingStates(run);
     return false;
 }
 
-// The new content goes to a temporary name, stamped with the source's time and flushed to
-// disk, so that a crash at any point leaves the old destination or none under the real
-// name, never a partial file carrying a fresh time stamp.
-bool CopyIntoTemporary(Context& ctx, const std::string& source, const std::string& temporary) {
-    if (!CopyFileWithProgress(ctx, source, temporary)) return false;
-    platform::FileSystem& fs = *ctx.ports.fileSystem;
-    auto sourceTime = fs.ModifiedTime(source);
-    // The copy has carried the time over already; stamping again keeps the date rule exact
-    // also where the file system rounds times differently.
-    if (sourceTime) SetFileDate(fs, temporary, *sourceTime);
-    return fs.FlushFileToDisk(temporary);
+std::string NewTemporaryName() {
+    static std::mt19937_64 random{std::random_device{}()};
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string name(kTemporaryPrefix);
+    uint64_t bits = random();
+    for (std::size_t i = 0; i < kTemporaryDigits; ++i, bits >>= 4)
+        name.push_back(kHex[bits & 0xF]);
+    return name;
 }
 
-Outcome FailedCopy(TaskRun& run, const std::string& source, const std::string& destination,
-                   const std::string& temporary) {
-    DeleteIfPresent(run.fs(), temporary);
-    AddCompletedLine(run.ctx, TimeStamp(run.ctx) + " - Copy/Replace failed, unable to copy " +
-                                  source + " to " + destination);
-    ForgetInPendingStates(run.ctx, destination);
+bool IsTemporaryName(const std::string& name) {
+    if (name.size() != kTemporaryPrefix.size() + kTemporaryDigits) return false;
+    if (!name.starts_with(kTemporaryPrefix)) return false;
+    return name.find_first_not_of("0123456789abcdef", kTemporaryPrefix.size()) == std::string::npos;
+}
+
+// A crash can leave a temporary copy behind; it is removed the first time a run copies into
+// its folder, once no copy can own it any more (see kLeftoverAgeSeconds).
+void SweepLeftoverTemporaries(TaskRun& run, const std::string& folder) {
+    if (!run.ctx.state.TaskViews.sweptFolders.insert(folder).second) return;
+    const auto names = run.fs().ListAllEntries(folder);
+    if (!names) return;
+    const std::optional<int64_t> now = platform::LocalToEpoch(run.ctx.ports.now());
+    if (!now) return;
+    for (const std::string& name : *names) {
+        if (!IsTemporaryName(name)) continue;
+        const auto found = run.fs().Examine(folder + name);
+        if (found && found->regular && *now - found->changedSeconds > kLeftoverAgeSeconds) {
+            run.fs().RemoveFile(folder + name);
+        }
+    }
+}
+
+// The new content goes to a temporary name of ours, stamped with the source's time and
+// flushed to disk, so that a crash at any point leaves the old destination or none under
+// the real name, never a partial file carrying a fresh time stamp.
+platform::CopyResult CopyIntoTemporary(Context& ctx, const std::string& source,
+                                       const std::string& folder, std::string& temporary) {
+    platform::CopyResult result;
+    for (int attempt = 0; attempt < kTemporaryAttempts; ++attempt) {
+        temporary = folder + NewTemporaryName();
+        result = CopyFileWithProgress(ctx, source, temporary);
+        // Someone else's file under that name is left alone; another name is drawn.
+        if (result.ok || result.error != EEXIST) break;
+    }
+    if (result.ok && !ctx.ports.fileSystem->FlushFileToDisk(temporary)) {
+        ctx.ports.fileSystem->RemoveFile(temporary);
+        return platform::CopyResult{false, false, EIO};
+    }
+    return result;
+}
+
+Outcome FailedCopy(TaskRun& run, const platform::CopyResult& result) {
+    const std::string& source = run.task.firstPath;
+    const std::string& destination = run.task.secondPath;
+    if (result.sourceChanged) {
+        LogLine(run.ctx, TimeStamp(run.ctx) + " - Copy/Replace failed, " + source +
+                             " changed while it was copied to " + destination);
+    } else {
+        AddCompletedLine(run.ctx, TimeStamp(run.ctx) + " - Copy/Replace failed, unable to copy " +
+                                      source + " to " + destination + Reason(result.error));
+    }
+    ForgetInPendingStates(run);
     return Outcome::Failed;
 }
 
 // Puts the flushed temporary file in the destination's place. An old destination is
 // replaced in one step, so a crash cannot leave the name empty (the next run would take
 // that for a deletion). A destination that cannot be deleted cannot be replaced either.
-Outcome SwapIn(platform::FileSystem& fs, const std::string& source, const std::string& destination,
+// The copy already carries the exact time of the source version it holds.
+Outcome SwapIn(platform::FileSystem& fs, const std::string& destination,
                const std::string& temporary, bool replacing) {
-    auto sourceTime = fs.ModifiedTime(source);
-    if (!sourceTime) return Outcome::Error;
-    if (!fs.MoveIntoPlace(temporary, destination, replacing)) return Outcome::Error;
-    SetFileDate(fs, destination, *sourceTime);
-    return Outcome::Done;
+    if (fs.MoveIntoPlace(temporary, destination, replacing)) return Outcome::Done;
+    fs.RemoveFile(temporary);
+    return Outcome::Error;
 }
 
 // A copy onto a file that appeared after the scan is cancelled like a replace: nothing was
@@ -155,20 +229,18 @@ Outcome CopyOrReplace(TaskRun& run, bool backupSuccess) {
     if (!backupSuccess) return BackupFailedBeforeCopy(run);
     const std::string& source = run.task.firstPath;
     const std::string& destination = run.task.secondPath;
-    const std::string temporary = destination + std::string(kCopyTemporarySuffix);
-    // A file that appeared after the scan is replaced like any other. Files are never
-    // reported in use here: the platform has no mandatory locks to ask about.
+    const std::string folder = FolderOf(destination);
+    // Files are never reported in use here: the platform has no mandatory locks to ask
+    // about.
     bool replacing = FileExists(run.fs(), destination);
-    DeleteIfPresent(run.fs(), temporary);  // left over from an interrupted run
     run.TaskStep = kStepCopySpaceCheck;
     if (!EnoughSpace(run, source, destination)) return Outcome::Failed;
     run.TaskStep = kStepCopying;
-    if (!CopyIntoTemporary(run.ctx, source, temporary)) {
-        return FailedCopy(run, source, destination, temporary);
-    }
-    Outcome outcome = SwapIn(run.fs(), source, destination, temporary, replacing);
-    if (outcome == Outcome::Error) DeleteIfPresent(run.fs(), temporary);
-    return outcome;
+    SweepLeftoverTemporaries(run, folder);
+    std::string temporary;
+    const platform::CopyResult copied = CopyIntoTemporary(run.ctx, source, folder, temporary);
+    if (!copied) return FailedCopy(run, copied);
+    return SwapIn(run.fs(), destination, temporary, replacing);
 }
 
 Outcome DeleteTask(TaskRun& run, bool backupSuccess) {
@@ -197,11 +269,61 @@ Outcome Operation(TaskRun& run, bool backupSuccess) {
     }
 }
 
+// The same entry as at the scan: there or not there as then, and if there, the same
+// regular file, length and modified instant. A look-up that failed proves nothing.
+bool SameAsScanned(const std::optional<platform::EntryState>& then,
+                   const std::optional<platform::EntryState>& now) {
+    if (!then || !now || then->exists != now->exists) return false;
+    if (!then->exists) return true;
+    return then->regular == now->regular && then->size == now->size &&
+           then->modifiedSeconds == now->modifiedSeconds &&
+           then->modifiedNanoseconds == now->modifiedNanoseconds;
+}
+
+// A share that went away leaves its bare mount point behind: the path is still a folder,
+// but on another file system, and whatever is written there is lost when the share returns.
+bool SameFileSystem(platform::FileSystem& fs, const std::string& folder,
+                    const std::optional<uint64_t>& then) {
+    const std::optional<uint64_t> now = fs.FileSystemId(folder);
+    return then && now && *then == *now;
+}
+
+// What is no longer as the scan saw it, in the operator's words; nothing when all is.
+std::optional<std::string> WhatChangedSinceTheScan(TaskRun& run, const TaskView& view) {
+    platform::FileSystem& fs = run.fs();
+    const bool twoSides = run.task.TaskMode != kTaskDelete;
+    const std::string moved = " is no longer on the file system it was on at the scan";
+    if (!SameFileSystem(fs, view.firstFolder, view.firstFileSystem)) {
+        return view.firstFolder + moved;
+    }
+    if (twoSides && !SameFileSystem(fs, view.secondFolder, view.secondFileSystem)) {
+        return view.secondFolder + moved;
+    }
+    const std::string changed = " changed after the scan";
+    const std::string first = view.firstFolder + view.fileName;
+    if (!SameAsScanned(view.first, fs.Examine(first))) return first + changed;
+    const std::string second = view.secondFolder + view.fileName;
+    if (twoSides && !SameAsScanned(view.second, fs.Examine(second))) return second + changed;
+    return std::nullopt;
+}
+
+// A task decided on a picture of the world that is no longer true is not carried out; the
+// name leaves the pending state, so the next run decides afresh from what it finds.
+bool StillAsScanned(TaskRun& run, const TaskView& view) {
+    const std::optional<std::string> what = WhatChangedSinceTheScan(run, view);
+    if (!what) return true;
+    const std::string verb =
+        run.task.TaskMode == kTaskDelete ? "Delete Canceled, " : "Copy/Replace Canceled, ";
+    LogLine(run.ctx, TimeStamp(run.ctx) + " - " + verb + *what);
+    ForgetInPendingStates(run);
+    return false;
+}
+
 void ReportUnexpectedError(TaskRun& run) {
     AddCompletedLine(run.ctx, TimeStamp(run.ctx) + " - Copy/Replace/Delete Error " +
                                   std::to_string(run.TaskStep) + " Encountered " +
                                   run.task.remainder);
-    if (run.task.TaskMode != kTaskDelete) ForgetInPendingStates(run.ctx, run.task.secondPath);
+    if (run.task.TaskMode != kTaskDelete) ForgetInPendingStates(run);
 }
 
 // Overall progress: 1 for the first task of a run, 100 for the last of 100. Beyond 200
@@ -230,7 +352,8 @@ void ExecuteHeadTask(Context& ctx) {
     ShowOverallProgress(ctx);
     const std::string head = ctx.form.lstTasksToDo.Item(0);
     std::string line = head;
-    if (ExecuteTask(ctx, line)) {
+    const std::optional<TaskView> view = TakeTaskView(ctx, head);
+    if (ExecuteTask(ctx, line, view ? &*view : nullptr)) {
         LogLine(ctx, TimeStamp(ctx) + " - " + head);
     } else {
         ctx.state.RunHadFailure = true;
@@ -252,12 +375,14 @@ void HideBar(ProgressBar& bar, Label& label) {
 
 }  // namespace
 
-bool ExecuteTask(Context& ctx, std::string& taskLine) {
-    TaskRun run{ctx, ParseTaskLine(taskLine)};
+bool ExecuteTask(Context& ctx, std::string& taskLine, const TaskView* view) {
+    TaskRun run{ctx, ParseTaskLine(taskLine), {}};
+    run.fileName = view ? view->fileName : NameAfterLastSeparator(run.task.firstPath);
     run.TaskStep = run.task.TaskStep;
     taskLine = run.task.remainder;  // the parser consumes the text it is given
     if (!run.task.separatorFound) return false;
     WriteParseDebugLines(ctx, run.task);
+    if (view && !StillAsScanned(run, *view)) return false;
     run.TaskStep = kStepBackup;
     bool backupSuccess = BackupStep(run);
     Outcome outcome = Operation(run, backupSuccess);
@@ -270,6 +395,7 @@ void CloseRun(Context& ctx) {
     f.lblStatus.SetCaption(TimeStamp(ctx) + " - Finished File Sync");
     LogLine(ctx, TimeStamp(ctx) + " - Sync    Finished File Sync");
     ctx.state.QueuedTaskCount = 0;
+    ctx.state.TaskViews = QueuedTaskViews{};
     HideBar(f.pbOverall, f.lblPbOverall);
     HideBar(f.pbTask, f.lblPbTask);
     CommitStateFiles(ctx);

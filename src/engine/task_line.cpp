@@ -48,11 +48,46 @@ std::string BuildTaskLine(int kind, const std::string& category, const std::stri
     return line;
 }
 
+namespace {
+
+// One look-up per file and one per folder: the cost of knowing later whether the world
+// still is what the decision was made on.
+TaskView ViewOf(platform::FileSystem& fs, int kind, const std::string& fileName,
+                const std::string& firstFolder, const std::string& secondFolder) {
+    TaskView view;
+    view.fileName = fileName;
+    view.firstFolder = WithTrailingSeparator(firstFolder);
+    view.first = fs.Examine(view.firstFolder + fileName);
+    view.firstFileSystem = fs.FileSystemId(view.firstFolder);
+    if (kind != kTaskDelete) {
+        view.secondFolder = WithTrailingSeparator(secondFolder);
+        view.second = fs.Examine(view.secondFolder + fileName);
+        view.secondFileSystem = fs.FileSystemId(view.secondFolder);
+    }
+    return view;
+}
+
+}  // namespace
+
 void QueueTask(Context& ctx, int kind, const std::string& category, const FileEntry& entry,
                const std::string& firstFolder, const std::string& secondFolder) {
     std::string line = BuildTaskLine(kind, category, entry.FileName, firstFolder, secondFolder);
-    if (!line.empty()) ctx.form.lstTasksToDo.AddItem(line);
+    if (!line.empty()) {
+        ctx.state.TaskViews.byLine[line].push_back(
+            ViewOf(*ctx.ports.fileSystem, kind, entry.FileName, firstFolder, secondFolder));
+        ctx.form.lstTasksToDo.AddItem(line);
+    }
     ++ctx.state.QueuedTaskCount;
+}
+
+std::optional<TaskView> TakeTaskView(Context& ctx, const std::string& line) {
+    auto& byLine = ctx.state.TaskViews.byLine;
+    auto it = byLine.find(line);
+    if (it == byLine.end() || it->second.empty()) return std::nullopt;
+    TaskView view = std::move(it->second.front());
+    it->second.pop_front();
+    if (it->second.empty()) byLine.erase(it);
+    return view;
 }
 
 ParsedTask ParseTaskLine(const std::string& line) {

@@ -7,17 +7,15 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "engine/context.h"
 #include "engine/file_helpers.h"
+#include "engine/task_view.h"
 
 namespace vfs {
-
-// A copy of a task is written under its destination's name plus this suffix and takes the
-// real name only when complete; the scan knows such leftovers by it.
-inline constexpr std::string_view kCopyTemporarySuffix = ".tmp";
 
 enum TaskKind : int { kTaskDelete = 0, kTaskCopy = 1, kTaskReplace = 2 };
 
@@ -27,7 +25,8 @@ std::string BuildTaskLine(int kind, const std::string& category, const std::stri
                           const std::string& firstFolder, const std::string& secondFolder);
 
 // Appends the task line to lstTasksToDo and counts the call in QueuedTaskCount (also for a
-// kind that appends nothing).
+// kind that appends nothing). What the task's files and folders look like now is filed
+// beside the line (see TaskView), to be checked again right before the task runs.
 void QueueTask(Context& ctx, int kind, const std::string& category, const FileEntry& entry,
                const std::string& firstFolder, const std::string& secondFolder);
 
@@ -47,5 +46,9 @@ struct ParsedTask {
 };
 
 ParsedTask ParseTaskLine(const std::string& line);
+
+// The view filed with the line, taken out of the queue's views; nothing for a line that was
+// queued without one.
+std::optional<TaskView> TakeTaskView(Context& ctx, const std::string& line);
 
 }  // namespace vfs

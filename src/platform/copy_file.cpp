@@ -7,7 +7,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <optional>
 #include <vector>
 
 namespace vfs::platform {
@@ -16,30 +18,34 @@ namespace {
 
 // Permission bits only: set-id bits of a synced file are not carried to another machine.
 constexpr mode_t kModeBits = 0777;
+constexpr int64_t kBlockBytes = 512;  // the unit of st_blocks
 
-// The two file descriptors of one copy, closed on every way out.
+// The two file descriptors of one copy, closed on every way out, and the source as it was
+// when opened.
 struct CopyFiles {
     UniqueFd in;
     UniqueFd out;
+    struct stat source {};
 };
 
-// Moves one chunk from `in` to `out` at their current offsets: the bytes moved, 0 at the
-// end of the source, -1 on failure. Uses copy_file_range until the file systems refuse
-// it, then read/write for the rest of the file.
+// Moves up to `limit` bytes from `in` to `out` at their current offsets: the bytes moved,
+// 0 at the end of the source, -1 on failure (errno tells why). Uses copy_file_range until
+// the file systems refuse it, then read/write for the rest of the file.
 class ChunkMover {
   public:
-    int64_t Move(int in, int out) {
+    int64_t Move(int in, int out, int64_t limit) {
+        const auto size = static_cast<std::size_t>(std::min(limit, kCopyChunkBytes));
         if (kernelCopy_) {
-            ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, kCopyChunkBytes, 0);
+            ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, size, 0);
             if (n > 0) return n;
-            if (n < 0 && errno == EINTR) return Move(in, out);
+            if (n < 0 && errno == EINTR) return Move(in, out, limit);
             if (n < 0 && !CanFallBack(errno)) return -1;
             // Some kernels answer 0 before the end for files of another file system, so
             // the end of the source is only believed when a plain read confirms it;
             // otherwise the copy would stop short and still count as complete.
             kernelCopy_ = false;
         }
-        return ReadWrite(in, out);
+        return ReadWrite(in, out, size);
     }
 
   private:
@@ -48,11 +54,11 @@ class ChunkMover {
                err == EPERM || err == ETXTBSY;
     }
 
-    int64_t ReadWrite(int in, int out) {
+    int64_t ReadWrite(int in, int out, std::size_t size) {
         if (buffer_.empty()) buffer_.resize(static_cast<std::size_t>(kCopyChunkBytes));
         ssize_t n;
         do {
-            n = ::read(in, buffer_.data(), buffer_.size());
+            n = ::read(in, buffer_.data(), size);
         } while (n < 0 && errno == EINTR);
         if (n <= 0) return n;
         return WriteAll(out, buffer_.data(), static_cast<std::size_t>(n)) ? n : -1;
@@ -62,49 +68,144 @@ class ChunkMover {
     std::vector<char> buffer_;
 };
 
-bool OpenSource(const std::string& source, CopyFiles& files, struct stat& st) {
-    files.in.Reset(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!files.in.IsOpen()) return false;
-    return ::fstat(files.in.Get(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
-// A read-only destination is refused, as is anything that is not a regular file (a folder,
-// a FIFO that would block, a symlink that would write elsewhere).
-bool DestinationAcceptable(const std::string& destination) {
-    struct stat st {};
-    if (::lstat(destination.c_str(), &st) != 0) return errno == ENOENT;
-    return S_ISREG(st.st_mode) && HasWriteBit(st.st_mode);
-}
-
-bool OpenDestination(const std::string& destination, CopyFiles& files) {
-    files.out.Reset(
-        ::open(destination.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600));
-    return files.out.IsOpen();
-}
-
-bool CopyData(const CopyFiles& files, int64_t total, const CopyProgress& progress,
-              const int32_t* cancelFlag) {
+// One copy in progress: the result so far, the cancel flag and the progress report.
+struct CopyJob {
+    CopyFiles files;
+    CopyResult result;
+    const CopyProgress& progress;
+    const int32_t* cancelFlag;
     ChunkMover mover;
+
+    bool Fail(int err) {
+        result.error = err;
+        return false;
+    }
+    bool Cancelled() const { return cancelFlag && *cancelFlag != 0; }
+    int64_t Total() const { return static_cast<int64_t>(files.source.st_size); }
+    void Report(int64_t done) const {
+        if (progress) progress(Total(), done);
+    }
+};
+
+// The source is opened without following a link and without blocking (a FIFO would wait
+// for a writer forever), then checked to be a regular file and set back to blocking reads.
+bool OpenSource(const std::string& source, CopyJob& job) {
+    job.files.in = OpenRegularFile(source.c_str(), O_RDONLY);
+    if (!job.files.in.IsOpen()) return job.Fail(errno);
+    return ::fstat(job.files.in.Get(), &job.files.source) == 0 || job.Fail(errno);
+}
+
+// Created exclusively: whatever bears the name already (an operator's file, another
+// session's copy, a link, a FIFO) is left alone.
+bool OpenDestination(const std::string& destination, CopyJob& job) {
+    job.files.out.Reset(
+        ::open(destination.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600));
+    return job.files.out.IsOpen() || job.Fail(errno);
+}
+
+// Copies `length` bytes from the current offsets; false on failure, cancel, or a source
+// that ended early (it was shortened meanwhile).
+bool CopyRange(CopyJob& job, int64_t start, int64_t length) {
+    int64_t done = 0;
+    while (done < length) {
+        if (job.Cancelled()) return job.Fail(0);
+        const int64_t n = job.mover.Move(job.files.in.Get(), job.files.out.Get(), length - done);
+        if (n < 0) return job.Fail(errno);
+        if (n == 0) {
+            job.result.sourceChanged = true;
+            return false;
+        }
+        done += n;
+        job.Report(start + done);
+    }
+    return true;
+}
+
+// A file without holes is copied front to back until the end of the source, which may lie
+// beyond the size it reports (some kernel files report 0).
+bool CopyWhole(CopyJob& job) {
     int64_t transferred = 0;
     for (;;) {
-        if (cancelFlag && *cancelFlag != 0) return false;
-        int64_t n = mover.Move(files.in.Get(), files.out.Get());
-        if (n < 0) return false;
+        if (job.Cancelled()) return job.Fail(0);
+        const int64_t n = job.mover.Move(job.files.in.Get(), job.files.out.Get(), kCopyChunkBytes);
+        if (n < 0) return job.Fail(errno);
         if (n == 0) return true;
         transferred += n;
-        if (progress) progress(total, transferred);
+        job.Report(transferred);
     }
 }
 
+// Only the stretches that hold data are copied; the holes between them are left as holes
+// and the length is set at the end, so a mostly empty recording takes little space.
+// Answers nothing when the file system cannot tell data from holes.
+std::optional<bool> CopySparse(CopyJob& job) {
+    const int in = job.files.in.Get();
+    const int out = job.files.out.Get();
+    const off_t size = job.files.source.st_size;
+    off_t offset = 0;
+    while (offset < size) {
+        const off_t data = ::lseek(in, offset, SEEK_DATA);
+        if (data < 0 && errno == ENXIO) break;  // only a hole is left
+        if (data < 0 && offset == 0 && (errno == EINVAL || errno == EOPNOTSUPP)) {
+            return std::nullopt;
+        }
+        if (data < 0) return job.Fail(errno);
+        const off_t hole = ::lseek(in, data, SEEK_HOLE);
+        if (hole < 0) return job.Fail(errno);
+        // Both files go on from the start of the data (looking for the hole moved the source).
+        if (::lseek(in, data, SEEK_SET) < 0 || ::lseek(out, data, SEEK_SET) < 0) {
+            return job.Fail(errno);
+        }
+        const off_t end = std::min(hole, size);
+        if (!CopyRange(job, data, end - data)) return false;
+        offset = end;
+    }
+    if (::ftruncate(out, size) != 0) return job.Fail(errno);
+    job.Report(size);
+    return true;
+}
+
+bool HasHoles(const struct stat& st) {
+    return static_cast<int64_t>(st.st_blocks) * kBlockBytes < static_cast<int64_t>(st.st_size);
+}
+
+bool CopyData(CopyJob& job) {
+    if (HasHoles(job.files.source)) {
+        if (std::optional<bool> sparse = CopySparse(job)) return *sparse;
+        if (::lseek(job.files.in.Get(), 0, SEEK_SET) != 0) return job.Fail(errno);
+    }
+    return CopyWhole(job);
+}
+
+bool SameInstant(const timespec& a, const timespec& b) {
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+// The source is asked again through the open file: any write during the copy moved its
+// modified or change time or its length, so the copy may hold a mix of two versions.
+bool SourceUnchanged(CopyJob& job) {
+    struct stat now {};
+    if (::fstat(job.files.in.Get(), &now) != 0) return job.Fail(errno);
+    const struct stat& then = job.files.source;
+    if (now.st_size == then.st_size && SameInstant(now.st_mtim, then.st_mtim) &&
+        SameInstant(now.st_ctim, then.st_ctim)) {
+        return true;
+    }
+    job.result.sourceChanged = true;
+    return false;
+}
+
 // The time first, then the mode: a read-only mode set last cannot get in the way of
-// anything written before it.
-bool CarryOverAttributes(int out, const struct stat& source) {
+// anything written before it. The time is the exact instant of the version copied.
+bool CarryOverAttributes(CopyJob& job) {
+    const int out = job.files.out.Get();
     timespec times[2];
     times[0].tv_sec = 0;
     times[0].tv_nsec = UTIME_OMIT;
-    times[1] = source.st_mtim;
-    if (::futimens(out, times) != 0) return false;
-    return ::fchmod(out, source.st_mode & kModeBits) == 0;
+    times[1] = job.files.source.st_mtim;
+    if (::futimens(out, times) != 0) return job.Fail(errno);
+    if (::fchmod(out, job.files.source.st_mode & kModeBits) != 0) return job.Fail(errno);
+    return true;
 }
 
 void SyncFolderOf(const std::string& path) {
@@ -116,23 +217,22 @@ void SyncFolderOf(const std::string& path) {
 
 }  // namespace
 
-bool CopyFileChunked(const std::string& source, const std::string& destination,
-                     const CopyProgress& progress, const int32_t* cancelFlag) {
-    if (source.empty() || destination.empty()) return false;
-    CopyFiles files;
-    struct stat st {};
-    if (!OpenSource(source, files, st)) return false;
-    if (!DestinationAcceptable(destination) || !OpenDestination(destination, files)) return false;
-    bool ok = CopyData(files, static_cast<int64_t>(st.st_size), progress, cancelFlag) &&
-              CarryOverAttributes(files.out.Get(), st);
-    ok = files.out.Close() && ok;
-    // What was written is incomplete or unconfirmed: it must not stand under any name.
+CopyResult CopyFileChunked(const std::string& source, const std::string& destination,
+                           const CopyProgress& progress, const int32_t* cancelFlag) {
+    CopyJob job{{}, {}, progress, cancelFlag, {}};
+    if (source.empty() || destination.empty()) return job.result;
+    if (!OpenSource(source, job) || !OpenDestination(destination, job)) return job.result;
+    bool ok = CopyData(job) && SourceUnchanged(job) && CarryOverAttributes(job);
+    if (!job.files.out.Close() && ok) ok = job.Fail(errno);
+    // What was written is incomplete, mixed or unconfirmed: it must not stand under any
+    // name. The file is ours alone (created exclusively), so removing it harms no one.
     if (!ok) ::unlink(destination.c_str());
-    return ok;
+    job.result.ok = ok;
+    return job.result;
 }
 
 bool FlushFileToDisk(const std::string& path) {
-    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    UniqueFd fd = OpenRegularFile(path.c_str(), O_RDONLY);
     return fd.IsOpen() && ::fsync(fd.Get()) == 0;
 }
 

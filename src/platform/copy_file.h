@@ -14,12 +14,27 @@ inline constexpr int64_t kCopyChunkBytes = 1 << 20;
 // It may run the event loop, so it may also set the cancel flag.
 using CopyProgress = std::function<void(int64_t totalBytes, int64_t bytesTransferred)>;
 
-// Copies the regular file `source` to `destination`, creating or overwriting the latter.
-// The cancel flag is checked before each chunk. Refuses a read-only destination. The
-// source's modification time and mode bits are carried over (the mode last, so a read-only
-// source still gives a complete copy). A cancelled or failed copy removes what it wrote.
-bool CopyFileChunked(const std::string& source, const std::string& destination,
-                     const CopyProgress& progress, const int32_t* cancelFlag);
+// How a copy ended. `error` is the system's error number of the call that failed (0 when
+// the copy was cancelled or the source was no regular file); `sourceChanged` says the
+// source was written to while it was copied, so the copy held no single version of it.
+struct CopyResult {
+    bool ok = false;
+    bool sourceChanged = false;
+    int error = 0;
+
+    explicit operator bool() const { return ok; }
+};
+
+// Copies the regular file `source` into a new file `destination`, which is created
+// exclusively: an entry of that name, of any kind, is never written to or through. The
+// source is opened once, without following a symbolic link and without blocking (a FIFO
+// or device is refused, not read); its size and times come from the open file, holes of a
+// sparse source stay holes, and the copy is stamped with the exact modified time of the
+// content it holds. A source that changed during the copy fails it. The cancel flag is
+// checked before each chunk. Mode bits are carried over last, so a read-only source still
+// gives a complete copy. A cancelled or failed copy removes what it wrote.
+CopyResult CopyFileChunked(const std::string& source, const std::string& destination,
+                           const CopyProgress& progress, const int32_t* cancelFlag);
 
 // Flushes a file's data and attributes to disk; false when it cannot be opened or flushed.
 bool FlushFileToDisk(const std::string& path);

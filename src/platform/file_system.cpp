@@ -133,10 +133,33 @@ bool IsReadOnly(const std::string& path) {
 int64_t WritableFileSize(const std::string& path) {
     struct stat st {};
     if (!StatPath(path, st) || !S_ISREG(st.st_mode) || !HasWriteBit(st.st_mode)) return -1;
-    UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CLOEXEC));
+    UniqueFd fd = OpenRegularFile(path.c_str(), O_WRONLY);
     if (!fd.IsOpen()) return -1;
     struct stat fst {};
     return ::fstat(fd.Get(), &fst) == 0 ? static_cast<int64_t>(fst.st_size) : -1;
+}
+
+std::optional<EntryState> Examine(const std::string& path) {
+    struct stat st {};
+    if (path.empty()) return std::nullopt;
+    if (::lstat(path.c_str(), &st) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR) return EntryState{};
+        return std::nullopt;
+    }
+    EntryState state;
+    state.exists = true;
+    state.regular = S_ISREG(st.st_mode);
+    state.size = static_cast<int64_t>(st.st_size);
+    state.modifiedSeconds = static_cast<int64_t>(st.st_mtim.tv_sec);
+    state.modifiedNanoseconds = static_cast<int64_t>(st.st_mtim.tv_nsec);
+    state.changedSeconds = static_cast<int64_t>(st.st_ctim.tv_sec);
+    return state;
+}
+
+std::optional<uint64_t> FileSystemId(const std::string& folder) {
+    struct stat st {};
+    if (!StatPath(folder, st) || !S_ISDIR(st.st_mode)) return std::nullopt;
+    return static_cast<uint64_t>(st.st_dev);
 }
 
 int64_t FileSize(const std::string& path) {
@@ -174,7 +197,9 @@ std::optional<DiskSpace> QueryDiskSpace(const std::string& path) {
 }
 
 std::optional<std::string> ReadWholeFile(const std::string& path) {
-    UniqueFd fd(path.empty() ? -1 : ::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // The program's own files are regular files: a link is not followed, a FIFO in a state
+    // file's place cannot hang the program.
+    UniqueFd fd = path.empty() ? UniqueFd() : OpenRegularFile(path.c_str(), O_RDONLY);
     if (!fd.IsOpen()) return std::nullopt;
     std::string content;
     char buf[65536];
@@ -218,7 +243,7 @@ bool WriteFileAtomic(const std::string& path, const std::string& content) {
 
 bool AppendToFile(const std::string& path, const std::string& content) {
     if (path.empty() || IsReadOnly(path)) return false;
-    UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666));
+    UniqueFd fd = OpenRegularFile(path.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0666);
     if (!fd.IsOpen()) return false;
     bool ok = WriteAll(fd.Get(), content.data(), content.size());
     return fd.Close() && ok;
@@ -342,9 +367,19 @@ std::unique_ptr<OpenFolder> PosixFileSystem::Open(const std::string& folder) {
     return std::make_unique<PosixOpenFolder>(folder);
 }
 
-bool PosixFileSystem::CopyFileChunked(const std::string& source, const std::string& destination,
-                                      const CopyProgress& progress, const int32_t* cancelFlag) {
+CopyResult PosixFileSystem::CopyFileChunked(const std::string& source,
+                                            const std::string& destination,
+                                            const CopyProgress& progress,
+                                            const int32_t* cancelFlag) {
     return platform::CopyFileChunked(source, destination, progress, cancelFlag);
+}
+
+std::optional<EntryState> PosixFileSystem::Examine(const std::string& path) {
+    return platform::Examine(path);
+}
+
+std::optional<uint64_t> PosixFileSystem::FileSystemId(const std::string& folder) {
+    return platform::FileSystemId(folder);
 }
 
 bool PosixFileSystem::FlushFileToDisk(const std::string& path) {

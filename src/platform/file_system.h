@@ -24,6 +24,16 @@ namespace vfs::platform {
 
 inline constexpr char kSeparator = '/';
 
+// What one look-up that does not follow a symbolic link finds under a path.
+struct EntryState {
+    bool exists = false;
+    bool regular = false;  // a regular file (not a link, folder, FIFO or device)
+    int64_t size = 0;
+    int64_t modifiedSeconds = 0;  // UTC seconds since the epoch
+    int64_t modifiedNanoseconds = 0;
+    int64_t changedSeconds = 0;  // the inode's change time, which no program can set back
+};
+
 struct DiskSpace {
     uint64_t availableToUser = 0;
     uint64_t total = 0;
@@ -52,8 +62,14 @@ class FileSystem {
     virtual std::optional<std::vector<std::string>> ListAllEntries(const std::string& folder) = 0;
     // Never null; IsOpen() of the answer tells whether the folder could be opened.
     virtual std::unique_ptr<OpenFolder> Open(const std::string& folder) = 0;
-    virtual bool CopyFileChunked(const std::string& source, const std::string& destination,
-                                 const CopyProgress& progress, const int32_t* cancelFlag) = 0;
+    virtual CopyResult CopyFileChunked(const std::string& source, const std::string& destination,
+                                       const CopyProgress& progress, const int32_t* cancelFlag) = 0;
+    // Nothing when the look-up itself failed (a share that dropped, access refused); a
+    // missing entry is an answer with exists false.
+    virtual std::optional<EntryState> Examine(const std::string& path) = 0;
+    // The id of the file system a folder lies on (its device number); nothing when the
+    // folder cannot be reached.
+    virtual std::optional<uint64_t> FileSystemId(const std::string& folder) = 0;
     virtual bool FlushFileToDisk(const std::string& path) = 0;
 };
 
@@ -76,8 +92,10 @@ class PosixFileSystem final : public FileSystem {
                                                        const std::string& patterns) override;
     std::optional<std::vector<std::string>> ListAllEntries(const std::string& folder) override;
     std::unique_ptr<OpenFolder> Open(const std::string& folder) override;
-    bool CopyFileChunked(const std::string& source, const std::string& destination,
-                         const CopyProgress& progress, const int32_t* cancelFlag) override;
+    CopyResult CopyFileChunked(const std::string& source, const std::string& destination,
+                               const CopyProgress& progress, const int32_t* cancelFlag) override;
+    std::optional<EntryState> Examine(const std::string& path) override;
+    std::optional<uint64_t> FileSystemId(const std::string& folder) override;
     bool FlushFileToDisk(const std::string& path) override;
 };
 
@@ -98,6 +116,12 @@ bool RenameNoReplace(const std::string& from, const std::string& to);
 bool IsReadOnly(const std::string& path);
 // Size of a file that can be opened for writing (it is not modified); -1 otherwise.
 int64_t WritableFileSize(const std::string& path);
+// What lstat finds under the path; nothing when the look-up failed for another reason than
+// a missing entry.
+std::optional<EntryState> Examine(const std::string& path);
+// The device number of the folder (a link to a folder is followed: the configured path
+// may be one).
+std::optional<uint64_t> FileSystemId(const std::string& folder);
 // Size of any regular file; -1 when it cannot be read.
 int64_t FileSize(const std::string& path);
 

@@ -25,15 +25,17 @@ Presence PosixOpenFolder::Lookup(const std::string& name) const {
     if (!IsPlainName(name)) return Presence::Absent;
     struct stat st {};
     if (::fstatat(fd_.Get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
-        return Presence::Present;
+        // A link, FIFO, device or folder under a listed file's name is no twin to compare
+        // with or copy over, and no proof the file is missing either.
+        return S_ISREG(st.st_mode) ? Presence::Present : Presence::Unknown;
     }
     return (errno == ENOENT || errno == ENOTDIR) ? Presence::Absent : Presence::Unknown;
 }
 
 std::optional<FileInfo> PosixOpenFolder::Info(const std::string& name) const {
     struct stat st {};
-    if (!IsOpen() || !IsPlainName(name) || ::fstatat(fd_.Get(), name.c_str(), &st, 0) != 0 ||
-        !S_ISREG(st.st_mode)) {
+    if (!IsOpen() || !IsPlainName(name) ||
+        ::fstatat(fd_.Get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode)) {
         return std::nullopt;
     }
     return FileInfo{EpochToLocal(static_cast<int64_t>(st.st_mtim.tv_sec)),
@@ -42,7 +44,8 @@ std::optional<FileInfo> PosixOpenFolder::Info(const std::string& name) const {
 
 std::optional<LocalDateTime> PosixOpenFolder::ModifiedTime(const std::string& name) const {
     struct stat st {};
-    if (!IsOpen() || !IsPlainName(name) || ::fstatat(fd_.Get(), name.c_str(), &st, 0) != 0) {
+    if (!IsOpen() || !IsPlainName(name) ||
+        ::fstatat(fd_.Get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode)) {
         return std::nullopt;
     }
     return EpochToLocal(static_cast<int64_t>(st.st_mtim.tv_sec));

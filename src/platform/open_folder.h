@@ -13,8 +13,9 @@
 
 namespace vfs::platform {
 
-// Whether a folder holds an entry: Unknown when the look-up itself failed (a share that
-// dropped, access refused), which must never be taken for "not there".
+// Whether a folder holds a regular file of a name: Unknown when the look-up itself failed (a
+// share that dropped, access refused) or found something else under the name (a link, FIFO,
+// device or folder), which must never be taken for "not there" nor used as a file.
 enum class Presence { Present, Absent, Unknown };
 
 struct FileInfo {
@@ -29,13 +30,13 @@ class OpenFolder {
     virtual ~OpenFolder() = default;
 
     virtual bool IsOpen() const = 0;
-    // Whether the folder holds an entry of that name, of any kind (as a find-first-file
-    // search on the plain name would).
+    // Whether the folder holds a regular file of that name (a symbolic link is not
+    // followed).
     virtual Presence Lookup(const std::string& name) const = 0;
-    // Time and length of a regular file of the folder (a symlink is followed); nothing for
-    // a missing file, a folder or a special file.
+    // Time and length of a regular file of the folder; nothing for a missing file, a
+    // symbolic link, a folder or a special file.
     virtual std::optional<FileInfo> Info(const std::string& name) const = 0;
-    // Last-modified local time of an entry of the folder (a symlink is followed).
+    // Last-modified local time of a regular file of the folder (a symlink is not followed).
     virtual std::optional<LocalDateTime> ModifiedTime(const std::string& name) const = 0;
 
     bool Contains(const std::string& name) const { return Lookup(name) == Presence::Present; }

@@ -37,6 +37,11 @@ class UniqueFd {
     int fd_ = -1;
 };
 
+// Opens a path that must name a regular file: a symbolic link is not followed and the open
+// cannot block (a FIFO would wait for its other end forever); anything but a regular file is
+// closed again and refused. The descriptor answered does blocking I/O.
+UniqueFd OpenRegularFile(const char* path, int flags, mode_t mode = 0);
+
 // Writes every byte, resuming after interruptions; false on any error.
 bool WriteAll(int fd, const char* data, std::size_t size);
 

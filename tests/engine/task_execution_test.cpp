@@ -8,6 +8,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -75,6 +78,15 @@ struct TaskTest : ::testing::Test {
         LoadStateFile(app.ctx, kCategory, names, true);
         return std::find(names.begin(), names.end(), name) != names.end();
     }
+    // A copy's temporary file is a hidden name in the destination's folder.
+    static std::vector<std::string> HiddenNames(const std::string& folder) {
+        std::vector<std::string> names;
+        for (const auto& e : std::filesystem::directory_iterator(folder)) {
+            const std::string name = e.path().filename().string();
+            if (name.front() == '.') names.push_back(name);
+        }
+        return names;
+    }
     std::vector<std::string> Completed() const {
         return {app.form.lstCompletedTasks.Items().begin(),
                 app.form.lstCompletedTasks.Items().end()};
@@ -90,7 +102,7 @@ TEST_F(TaskTest, CopyCreatesTheDestinationWithTheSourceTimeAndNoBackup) {
         ASSERT_TRUE(Run(kTaskCopy, name));
         EXPECT_EQ(ReadFile(R + name), "fresh");
         EXPECT_EQ(Mtime(R + name), kNewTime);
-        EXPECT_FALSE(Exists(R + name + ".tmp"));
+        EXPECT_TRUE(HiddenNames(R).empty());
         EXPECT_FALSE(Exists(bak + "Program_Logs")) << "nothing existed to back up";
     }
     EXPECT_TRUE(Completed().empty()) << "successes are logged by the tick";
@@ -105,7 +117,7 @@ TEST_F(TaskTest, ReplaceSwapsInTheNewContentAndBacksUpTheOldOne) {
         ASSERT_TRUE(Run(kTaskReplace, "a.kvo"));
         EXPECT_EQ(ReadFile(R + "a.kvo"), backups ? "new2" : "new1");
         EXPECT_EQ(Mtime(R + "a.kvo"), kNewTime);
-        EXPECT_FALSE(Exists(R + "a.kvo.tmp"));
+        EXPECT_TRUE(HiddenNames(R).empty());
         EXPECT_EQ(Exists(bak + "Program_Logs/001/a.kvo"), backups);
         if (backups) {
             EXPECT_EQ(ReadFile(bak + "Program_Logs/001/a.kvo"), "old");
@@ -135,14 +147,27 @@ TEST_F(TaskTest, DeleteRemovesTheFileAfterItsBackup) {
     }
 }
 
-TEST_F(TaskTest, LeftoverTemporaryFileIsReplacedByTheNewCopy) {
+// The temporary copy is a hidden name of ours: an operator's "a.kvo.tmp" is never touched,
+// nor is a temporary copy that may still be another session's. Only one that has not
+// changed for hours is a crash's leftover, removed the first time a run copies there.
+TEST_F(TaskTest, TemporaryCopiesNeverMeetOtherFilesAndOldLeftoversGo) {
     Source("a.kvo", "new");
     OldDestination("a.kvo", "old");
-    WriteFile(R + "a.kvo.tmp", "half of an earlier copy");
-    ::chmod((R + "a.kvo.tmp").c_str(), 0644);
+    WriteFile(R + "a.kvo.tmp", "the operator's own file");
+    WriteFile(R + ".vfs-0123456789ab", "another session's copy in flight");
+    WriteFile(R + ".vfs-notours", "a hidden file of someone else");
     ASSERT_TRUE(Run(kTaskReplace, "a.kvo"));
     EXPECT_EQ(ReadFile(R + "a.kvo"), "new");
-    EXPECT_FALSE(Exists(R + "a.kvo.tmp"));
+    EXPECT_EQ(ReadFile(R + "a.kvo.tmp"), "the operator's own file");
+    EXPECT_EQ(ReadFile(R + ".vfs-0123456789ab"), "another session's copy in flight");
+
+    // Three hours on, a new run finds the same temporary copy still unchanged.
+    app.ctx.state.TaskViews = QueuedTaskViews{};
+    app.clock = platform::EpochToLocal(static_cast<int64_t>(::time(nullptr)) + 3 * 60 * 60);
+    ASSERT_TRUE(Run(kTaskReplace, "a.kvo"));
+    EXPECT_FALSE(Exists(R + ".vfs-0123456789ab"));
+    EXPECT_TRUE(Exists(R + ".vfs-notours"));
+    EXPECT_TRUE(Exists(R + "a.kvo.tmp"));
 }
 
 TEST_F(TaskTest, LinesThatDoNothing) {
@@ -210,7 +235,7 @@ TEST_F(TaskTest, ReadOnlyDestinationIsAnErrorAtStep61AndStaysAsItWas) {
     EXPECT_EQ(Completed().back(), "14:02:11 - Copy/Replace/Delete Error 61 Encountered " + L +
                                       "a.kvo\", \"" + R + "a.kvo\"");
     EXPECT_EQ(ReadFile(R + "a.kvo"), "old");
-    EXPECT_FALSE(Exists(R + "a.kvo.tmp"));
+    EXPECT_TRUE(HiddenNames(R).empty());
     EXPECT_FALSE(Pending("a.kvo"));
 }
 
@@ -228,18 +253,22 @@ TEST_F(TaskTest, DiskRefusingAStepLeavesTheOldDestination) {
     struct Case {
         const char* title;
         test::FsCall call;
-        std::string path;
+        std::string path;  // a folder ending in '/': every file in it
         std::string line;  // the completed line after the time stamp
         bool pendingKept;
     };
     const std::string unexpected61 =
         "Copy/Replace/Delete Error 61 Encountered " + L + "a.kvo\", \"" + R + "a.kvo\"";
     const std::vector<Case> cases = {
-        {"the copy cannot be flushed", test::FsCall::FlushFileToDisk, R + "a.kvo.tmp",
-         "Copy/Replace failed, unable to copy " + L + "a.kvo to " + R + "a.kvo", false},
+        {"the copy cannot be flushed", test::FsCall::FlushFileToDisk, R,
+         "Copy/Replace failed, unable to copy " + L + "a.kvo to " + R + "a.kvo [" +
+             std::strerror(EIO) + "]",
+         false},
         {"the copy cannot take the real name", test::FsCall::MoveIntoPlace, R + "a.kvo",
          unexpected61, false},
-        {"the source's time cannot be read", test::FsCall::ModifiedTime, L + "a.kvo", unexpected61,
+        {"the copy is refused", test::FsCall::CopyFileChunked, L + "a.kvo",
+         "Copy/Replace failed, unable to copy " + L + "a.kvo to " + R + "a.kvo [" +
+             std::strerror(EIO) + "]",
          false},
         {"the backup slot cannot be compacted", test::FsCall::RenameNoReplace,
          bak + "Program_Logs/002/a.kvo", "Copy/Replace Canceled, Backup of " + R + "a.kvo Failed",
@@ -249,7 +278,11 @@ TEST_F(TaskTest, DiskRefusingAStepLeavesTheOldDestination) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.title);
         auto disk = std::make_shared<test::FaultyFileSystem>();
-        disk->Fail(c.call, c.path);
+        if (c.path.back() == '/') {
+            disk->FailInFolder(c.call, c.path);
+        } else {
+            disk->Fail(c.call, c.path);
+        }
         app.ports.fileSystem = disk;
         Source("a.kvo", "new");
         OldDestination("a.kvo", "old");
@@ -262,7 +295,7 @@ TEST_F(TaskTest, DiskRefusingAStepLeavesTheOldDestination) {
         EXPECT_EQ(Completed().back(), "14:02:11 - " + c.line);
         EXPECT_EQ(ReadFile(R + "a.kvo"), "old");
         EXPECT_EQ(Mtime(R + "a.kvo"), kOldTime);
-        EXPECT_FALSE(Exists(R + "a.kvo.tmp"));
+        EXPECT_TRUE(HiddenNames(R).empty());
         EXPECT_EQ(Pending("a.kvo"), c.pendingKept);
         std::filesystem::remove_all(bak + "Program_Logs");
     }
@@ -288,7 +321,9 @@ TEST_F(TaskTest, FailedCopyKeepsTheOldDestinationAndForgetsTheName) {
         const char* title;
         bool sourceMissing;
         bool cancelMidway;
-    } cases[] = {{"vanished source", true, false}, {"cancelled copy", false, true}};
+        std::string reason;
+    } cases[] = {{"vanished source", true, false, std::string(" [") + std::strerror(ENOENT) + "]"},
+                 {"cancelled copy", false, true, ""}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.title);
         if (!c.sourceMissing) Source("a.kvo", std::string(3 * platform::kCopyChunkBytes, 'n'));
@@ -298,10 +333,10 @@ TEST_F(TaskTest, FailedCopyKeepsTheOldDestinationAndForgetsTheName) {
 
         EXPECT_FALSE(Run(kTaskReplace, "a.kvo"));
         EXPECT_EQ(Completed().back(), "14:02:11 - Copy/Replace failed, unable to copy " + L +
-                                          "a.kvo to " + R + "a.kvo");
+                                          "a.kvo to " + R + "a.kvo" + c.reason);
         EXPECT_EQ(ReadFile(R + "a.kvo"), "old");
         EXPECT_EQ(Mtime(R + "a.kvo"), kOldTime);
-        EXPECT_FALSE(Exists(R + "a.kvo.tmp"));
+        EXPECT_TRUE(HiddenNames(R).empty());
         EXPECT_FALSE(Pending("a.kvo"));
     }
 }
@@ -348,10 +383,14 @@ TEST_F(TaskTest, KilledCopyNeverLeavesAPartialFileUnderTheRealName) {
             EXPECT_FALSE(Exists(R + name));
         }
     }
-    // The next run cleans up what the killed one left and completes the copy.
+    // The next run completes the copy. The killed copies left only their hidden temporary
+    // files, which no listing picks up; they go once old enough (see the test above).
     ASSERT_TRUE(Run(kTaskReplace, "big.wav"));
     EXPECT_TRUE(ReadFile(R + "big.wav") == content);
-    EXPECT_FALSE(Exists(R + "big.wav.tmp"));
+    const std::vector<std::string> leftovers = HiddenNames(R);
+    EXPECT_EQ(leftovers.size(), 2u);
+    for (const std::string& name : leftovers)
+        EXPECT_EQ(name.rfind(".vfs-", 0), 0u) << name;
 }
 
 // --- The tick -----------------------------------------------------------------------------

@@ -1,5 +1,7 @@
 #include "support/faulty_file_system.h"
 
+#include <cerrno>
+
 namespace vfs::test {
 
 namespace {
@@ -48,8 +50,16 @@ void FaultyFileSystem::Fail(FsCall call, const std::string& path) {
     faults_.emplace(call, WithoutTrailingSeparator(path));
 }
 
+void FaultyFileSystem::FailInFolder(FsCall call, const std::string& folder) {
+    faults_.emplace(call, WithoutTrailingSeparator(folder) + "/*");
+}
+
 bool FaultyFileSystem::Fails(FsCall call, const std::string& path) const {
-    return faults_.count({call, WithoutTrailingSeparator(path)}) > 0;
+    const std::string exact = WithoutTrailingSeparator(path);
+    const std::size_t slash = exact.find_last_of('/');
+    const std::string anyInFolder =
+        slash == std::string::npos ? std::string() : exact.substr(0, slash) + "/*";
+    return faults_.count({call, exact}) > 0 || faults_.count({call, anyInFolder}) > 0;
 }
 
 bool FaultyFileSystem::IsDirectory(const std::string& path) {
@@ -119,13 +129,24 @@ std::unique_ptr<platform::OpenFolder> FaultyFileSystem::Open(const std::string& 
     return std::make_unique<FaultyOpenFolder>(*this, std::move(real), folder);
 }
 
-bool FaultyFileSystem::CopyFileChunked(const std::string& source, const std::string& destination,
-                                       const platform::CopyProgress& progress,
-                                       const int32_t* cancelFlag) {
+platform::CopyResult FaultyFileSystem::CopyFileChunked(const std::string& source,
+                                                       const std::string& destination,
+                                                       const platform::CopyProgress& progress,
+                                                       const int32_t* cancelFlag) {
     if (Fails(FsCall::CopyFileChunked, source) || Fails(FsCall::CopyFileChunked, destination)) {
-        return false;
+        return platform::CopyResult{false, false, EIO};
     }
     return disk_.CopyFileChunked(source, destination, progress, cancelFlag);
+}
+
+std::optional<platform::EntryState> FaultyFileSystem::Examine(const std::string& path) {
+    if (Fails(FsCall::Examine, path)) return std::nullopt;
+    return disk_.Examine(path);
+}
+
+std::optional<uint64_t> FaultyFileSystem::FileSystemId(const std::string& folder) {
+    if (Fails(FsCall::FileSystemId, folder)) return std::nullopt;
+    return disk_.FileSystemId(folder);
 }
 
 bool FaultyFileSystem::FlushFileToDisk(const std::string& path) {

@@ -34,6 +34,8 @@ enum class FsCall {
     Info,
     CopyFileChunked,
     FlushFileToDisk,
+    Examine,
+    FileSystemId,
 };
 
 class FaultyFileSystem final : public platform::FileSystem {
@@ -42,6 +44,9 @@ class FaultyFileSystem final : public platform::FileSystem {
     // answers its failure value; the disk is not touched. Folders are named without a
     // trailing separator.
     void Fail(FsCall call, const std::string& path);
+    // The call fails on every path directly inside the folder (for names the program makes
+    // up itself, such as a copy's temporary name).
+    void FailInFolder(FsCall call, const std::string& folder);
     bool Fails(FsCall call, const std::string& path) const;
 
     bool IsDirectory(const std::string& path) override;
@@ -60,9 +65,11 @@ class FaultyFileSystem final : public platform::FileSystem {
                                                        const std::string& patterns) override;
     std::optional<std::vector<std::string>> ListAllEntries(const std::string& folder) override;
     std::unique_ptr<platform::OpenFolder> Open(const std::string& folder) override;
-    bool CopyFileChunked(const std::string& source, const std::string& destination,
-                         const platform::CopyProgress& progress,
-                         const int32_t* cancelFlag) override;
+    platform::CopyResult CopyFileChunked(const std::string& source, const std::string& destination,
+                                         const platform::CopyProgress& progress,
+                                         const int32_t* cancelFlag) override;
+    std::optional<platform::EntryState> Examine(const std::string& path) override;
+    std::optional<uint64_t> FileSystemId(const std::string& folder) override;
     bool FlushFileToDisk(const std::string& path) override;
 
   private:
