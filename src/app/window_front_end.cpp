@@ -93,7 +93,7 @@ void WindowFrontEnd::OnUnloaded() {
     timer_.stop();
     window_->AllowClose();
     window_->close();
-    QCoreApplication::exit(host_.ExitStatus());
+    onFinished(host_.ExitStatus());
 }
 
 }  // namespace vfs::app

@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QTimer>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -24,6 +25,8 @@ class WindowFrontEnd : public QObject {
     bool Start(const std::string& argumentText);
 
     ui::MainWindow& window() { return *window_; }
+    // Called with the exit status once the program has unloaded and its window closed.
+    std::function<void(int status)> onFinished = [](int) {};
 
   private:
     void ArmTimer();

@@ -27,6 +27,7 @@ int RunWindowed(const std::string& argumentText, int argc, char** argv) {
     app.setQuitOnLastWindowClosed(false);
     ProgramHost host;
     WindowFrontEnd frontEnd(host);
+    frontEnd.onFinished = [](int status) { QCoreApplication::exit(status); };
     InstallCloseSignalHandlers();
     int status = host.ExitStatus();
     if (frontEnd.Start(argumentText)) {

@@ -203,6 +203,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     // after the unload.
     event->ignore();
     frontEnd_.requestClose(0);
+    if (closeAllowed_) event->accept();
 }
 
 // Minimised with a notification icon on show, the window leaves the task bar; restored

@@ -27,7 +27,9 @@ class WindowFixture {
     // Start-up of the program and its window; false when it did not load.
     bool Start(const std::string& arguments = "");
 
+    const std::string& ProgramFolder() const { return prog_; }
     app::ProgramHost& host() { return *host_; }
+    ProgramState& state() { return host_->state(); }
     Context& ctx() { return host_->ctx(); }
     FormModel& form() { return host_->form(); }
     ui::MainWindow& window() { return frontEnd_->window(); }
