@@ -23,6 +23,13 @@ QString Caption(const std::string& text) {
     return caption;
 }
 
+// A label shows "&&" as one "&", as the program's captions were written for.
+QString LabelCaption(const std::string& text) {
+    QString caption = Caption(text);
+    caption.replace(QStringLiteral("&&"), QStringLiteral("&"));
+    return caption;
+}
+
 void Common(QWidget* widget, const Control& model) {
     widget->setVisible(model.Visible());
     widget->setEnabled(model.Enabled());
@@ -81,7 +88,7 @@ QLabel* FormBinding::Label(vfs::Label& model, QWidget* parent, QRect design) {
     auto* label = new QLabel(parent);
     Place(label, model.Name(), design);
     OnChange(model.Name(), [label, &model] {
-        label->setText(Caption(model.Caption()));
+        label->setText(LabelCaption(model.Caption()));
         label->setToolTip(Qs(model.ToolTip()));
         QFont font = label->font();
         font.setBold(model.Bold());

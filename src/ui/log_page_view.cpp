@@ -29,8 +29,8 @@ void BuildLogPage(Context& ctx, FormBinding& bind, QWidget* page) {
     bind.Check(form.chkLogToFile, page, TwipsRect(120, 5130, 9600, 270), {});
     bind.Check(form.chkAutoScroll, page, TwipsRect(120, 5460, 1500, 270), {});
     auto* maxItems = new QLabel(QStringLiteral("Maximum Log Items"), page);
-    maxItems->setGeometry(TwipsRect(1800, 5475, 1500, 240));
-    bind.Combo(form.cboMaxLogItems, page, TwipsRect(3300, 5430, 960, 330),
+    maxItems->setGeometry(TwipsRect(1800, 5475, 1860, 240));
+    bind.Combo(form.cboMaxLogItems, page, TwipsRect(3720, 5430, 960, 330),
                [&ctx] { cboMaxLogItems_Click(ctx); });
     bind.Button(form.btnClearList, page, TwipsRect(9900, 5400, 1200, 375),
                 [&ctx] { btnClearList_Click(ctx); });

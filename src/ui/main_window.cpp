@@ -58,6 +58,10 @@ MainWindow::MainWindow(Context& ctx, WindowFrontEnd frontEnd)
     setObjectName(QStringLiteral("frmMain"));
     setFixedSize(kClientWidth, kClientHeight);
     setWindowIcon(PictureIcon("program"));
+    // The layout was drawn for a small dialog font; captions are sized to it.
+    QFont small = font();
+    small.setPixelSize(11);
+    setFont(small);
     BuildPages();
     BuildTopBar();
     BuildBottomArea();
@@ -79,6 +83,14 @@ void MainWindow::BuildTopBar() {
             bind_.Button(tab, this, TwipsRect(kTabLeft[page], top, kTabWidth[page], height),
                          [this, page] { cmdPage_Click(ctx_, page); });
         bind_.OnChange(tab.Name(), [this] { RestackTabs(); });
+        // The tab of the page on show cannot be clicked, but it does not look greyed out.
+        QPushButton* button = tabs_[static_cast<std::size_t>(page)];
+        QPalette palette = button->palette();
+        palette.setColor(QPalette::Disabled, QPalette::ButtonText,
+                         palette.color(QPalette::Active, QPalette::ButtonText));
+        palette.setColor(QPalette::Disabled, QPalette::Button,
+                         palette.color(QPalette::Active, QPalette::Window));
+        button->setPalette(palette);
     }
     QPushButton* run = bind_.Button(form.cmdRun, this, TwipsRect(5610, 90, 345, 330),
                                     [this] { cmdRun_Click(ctx_); });

@@ -38,7 +38,12 @@ void BuildCategoryRow(Context& ctx, FormBinding& bind, QWidget* page, int catego
     const FolderCategory& row = FolderCategoryAt(category);
     // Design layout: every row in the place of its own number.
     const int top = kFirstRowTop + category * kRowPitch;
-    bind.Label(form.*row.label, page, TwipsRect(kLabelLeft, top + 45, kLabelWidth, 255));
+    QLabel* label =
+        bind.Label(form.*row.label, page, TwipsRect(kLabelLeft, top + 45, kLabelWidth, 255));
+    // The label column is narrow: "Sched. Events Sets" fits it only a size smaller.
+    QFont font = label->font();
+    font.setPixelSize(10);
+    label->setFont(font);
     bind.Text(form.LocalPathBox(category), page,
               TwipsRect(kLocalLeft, top, kFieldWidth, kFieldHeight));
     bind.Text(form.RemotePathBox(category), page,

@@ -7,8 +7,12 @@ namespace vfs::ui {
 
 namespace {
 
+// Members of a picture set are named like control array members, "taskBarScanIcon(7)";
+// their files are "taskBarScanIcon7".
 QString PicturePath(const std::string& id) {
-    return QStringLiteral(":/pictures/") + QString::fromStdString(id);
+    QString name = QString::fromStdString(id);
+    name.remove(QLatin1Char('(')).remove(QLatin1Char(')'));
+    return QStringLiteral(":/pictures/") + name;
 }
 
 }  // namespace
