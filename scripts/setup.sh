@@ -3,7 +3,7 @@
 # Quick when everything is already there: apt is only called for missing packages.
 set -euo pipefail
 
-packages=(cmake g++ make libgtest-dev libgmock-dev qt6-base-dev rsync)
+packages=(cmake g++ make libgtest-dev libgmock-dev qt6-base-dev qt6-svg-dev xvfb xauth rsync)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -41,7 +41,9 @@ TEST(SessionTest, EachSessionHasItsOwnFilesAndRunsOnce) {
 
     RunResult second = pf.Run({"session:3", "SYNCANDEXIT"});
     EXPECT_EQ(second.status, 3);
+    // Without HEADLESS and without a display, the program says so once and runs headless.
     EXPECT_EQ(second.err,
+              "varnelfilesync: no display to open a window on; running headless\n"
               "Session 3 Already Running: An instance of Varnel File Sync is already running for "
               "session 3.  This session will now be closed.\n");
     EXPECT_EQ(second.out, "");

@@ -25,9 +25,14 @@ std::vector<std::string> ChildEnvironment(const std::string& root) {
     std::vector<std::string> env;
     for (char** e = environ; *e != nullptr; ++e) {
         const std::string entry = *e;
-        if (entry.rfind("XDG_RUNTIME_DIR=", 0) == 0 || entry.rfind("XDG_CONFIG_HOME=", 0) == 0) {
-            continue;
+        // The program runs without a display here, so a run without HEADLESS is the
+        // fallback of a machine with no desktop, on a developer's desktop as well.
+        bool dropped = false;
+        for (const char* name : {"XDG_RUNTIME_DIR=", "XDG_CONFIG_HOME=", "DISPLAY=",
+                                 "WAYLAND_DISPLAY=", "QT_QPA_PLATFORM="}) {
+            dropped = dropped || entry.rfind(name, 0) == 0;
         }
+        if (dropped) continue;
         env.push_back(entry);
     }
     env.push_back("XDG_RUNTIME_DIR=" + root + "/run");
