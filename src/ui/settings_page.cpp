@@ -61,11 +61,14 @@ void BuildSyncFrame(Context& ctx, FormBinding& bind, QWidget* page) {
         Group(nullptr, "Synchronization Settings", page, TwipsRect(60, 2280, 6360, 2430));
     bind.Check(form.chkAutoSync, group, TwipsRect(150, 330, 2550, 270),
                [&ctx] { chkAutoSync_Click(ctx); });
-    QListView* cycle = bind.List(form.lstSyncCycle, group, TwipsRect(2730, 285, 480, 330),
-                                 [&ctx] { lstSyncCycle_Click(ctx); });
-    cycle->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // A one-row list: scrolling it brings the chosen number of minutes into view.
+    QListView* cycle = bind.List(
+        form.lstSyncCycle, group, TwipsRect(2730, 285, 720, 330),
+        [&ctx] { lstSyncCycle_Click(ctx); }, [&ctx] { lstSyncCycle_Click(ctx); });
+    cycle->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    cycle->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     cycle->setStyleSheet(QStringLiteral("QListView::item { height: %1px; }").arg(Px(330) - 4));
-    bind.Combo(form.cboSyncCycle, group, TwipsRect(3270, 285, 720, 330),
+    bind.Combo(form.cboSyncCycle, group, TwipsRect(3510, 285, 720, 330),
                [&ctx] { cboSyncCycle_Click(ctx); });
     FixedLabel("Minutes After Previous Sync", group, TwipsRect(2730, 675, 3500, 240));
     FixedLabel("Copy/Sync Speed", group, TwipsRect(150, 1080, 1500, 240));

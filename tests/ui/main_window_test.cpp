@@ -1,13 +1,17 @@
 // The main window's controls, layout and interactions, through the real widgets.
 #include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScrollBar>
 #include <QTest>
 
 #include <unistd.h>
 
+#include "engine/activity_log.h"
 #include "ui/ui_test_support.h"
 
 namespace vfs::uitest {
@@ -58,6 +62,8 @@ class MainWindowTest : public QObject {
     void AudioListClickAndScrollAreFollowedByTheOtherListAndTheIndicators();
     void DeletingAnAudioRowMovesTheIndicatorsUp();
     void FocusSinkStaysEmptyAndTakesTheFocusAfterAButton();
+    void SettingsControlsWriteTheModelThenCallTheirHandlers();
+    void LogPageScrollsShowsALineInFullAndClears();
 };
 
 void MainWindowTest::EveryTopBarAndBottomControlIsPlacedByItsName() {
@@ -243,6 +249,75 @@ void MainWindowTest::FocusSinkStaysEmptyAndTakesTheFocusAfterAButton() {
     f.Find<QWidget>("txtLPLog")->setFocus();
     Click(f.Find<QPushButton>("cmdPage_1"));
     QCOMPARE(f.window().focusWidget(), sink);
+}
+
+void MainWindowTest::SettingsControlsWriteTheModelThenCallTheirHandlers() {
+    WindowFixture f;
+    f.Settings("");
+    QVERIFY(f.Start());
+    Click(f.Find<QPushButton>("cmdPage_1"));
+
+    const int32_t cycle = f.state().SyncCycle;
+    QTest::keyClick(f.Find<QComboBox>("cboSyncCycle"), Qt::Key_Down);
+    QVERIFY(f.state().SyncCycle > cycle);
+    // The one-row list counts down from 60 minutes; scrolling it chooses the row in view.
+    f.Find<QListView>("lstSyncCycle")->verticalScrollBar()->setValue(5);
+    QCOMPARE(f.form().lstSyncCycle.ListIndex(), 5);
+    QCOMPARE(f.state().SyncCycle, 10 * 60000);
+
+    auto* speed = f.Find<QComboBox>("cboSyncSpeed");
+    QTest::keyClick(speed, Qt::Key_Home);
+    const int32_t fastest = f.state().SleepTimeCopy;
+    QTest::keyClick(speed, Qt::Key_End);
+    QCOMPARE(f.form().cboSyncSpeed.ListIndex(), speed->count() - 1);
+    QVERIFY(f.state().SleepTimeCopy != fastest);
+
+    const QString info = f.Find<QLabel>("lblBackupTypeInfo")->text();
+    Click(f.Find<QRadioButton>("optDirectoryBackups_1"));
+    QVERIFY(!f.state().BackupType);
+    QVERIFY(!f.Find<QRadioButton>("optDirectoryBackups_0")->isChecked());
+    QVERIFY(f.Find<QLabel>("lblBackupTypeInfo")->text() != info);
+
+    f.form().txtSpace.SetText(f.ProgramFolder());
+    Click(f.Find<QPushButton>("btnTotalSpace"));
+    QVERIFY(!f.Find<QLabel>("lblSpace")->text().isEmpty());
+
+    Click(f.Find<QCheckBox>("chkStartMinimized"));
+    QCOMPARE(f.form().chkStartMinimized.Value(), 1);
+}
+
+void MainWindowTest::LogPageScrollsShowsALineInFullAndClears() {
+    WindowFixture f;
+    f.Settings("AutoScroll=1\n");
+    QVERIFY(f.Start());
+    Click(f.Find<QPushButton>("cmdPage_2"));
+    for (int i = 0; i < 40; ++i)
+        AddCompletedLine(f.ctx(), "12:00:00 - line " + std::to_string(i));
+    auto* done = f.Find<QListView>("lstCompletedTasks");
+    QCoreApplication::processEvents();  // the view lays out its rows
+    QCOMPARE(done->model()->rowCount(), 40);
+    // The model puts line 25 at the top so the last fifteen lines are in view; the view is a
+    // little taller than fifteen lines, so it stops at its end, one line earlier.
+    QVERIFY(done->verticalScrollBar()->maximum() > 0);
+    QCOMPARE(done->verticalScrollBar()->value(), done->verticalScrollBar()->maximum());
+    QCOMPARE(f.form().lstCompletedTasks.TopIndex(), 25);
+
+    QTest::keyClick(f.Find<QComboBox>("cboMaxLogItems"), Qt::Key_Down);
+    QCOMPARE(f.state().MaxCompletedTasks, 1000);
+
+    const QRect row = done->visualRect(done->model()->index(30, 0));
+    QTest::mouseClick(done->viewport(), Qt::LeftButton, {}, row.center());
+    QTest::mouseDClick(done->viewport(), Qt::LeftButton, {}, row.center());
+    auto* prompt = f.window().findChild<QDialog*>(QStringLiteral("frmUserPrompt"));
+    QVERIFY(prompt->isVisible());
+    QCOMPARE(prompt->findChild<QLabel*>(QStringLiteral("lblMessage"))->text(),
+             QStringLiteral("12:00:00 - line 30"));
+    Click(prompt->findChild<QPushButton*>(QStringLiteral("btnOK")));
+    QVERIFY(!prompt->isVisible());
+    QVERIFY(!f.state().PromptOpen);
+
+    Click(f.Find<QPushButton>("btnClearList"));
+    QCOMPARE(done->model()->rowCount(), 0);
 }
 
 }  // namespace vfs::uitest
