@@ -109,14 +109,12 @@ QPushButton* FormBinding::Button(vfs::Button& model, QWidget* parent, QRect desi
         button->setText(model.Caption().empty() ? fallbackCaption : Caption(model.Caption()));
         button->setToolTip(Qs(model.ToolTip()));
         if (!model.Picture().empty()) {
+            // A picture button shows its own picture for the disabled state, not a greyed
+            // copy of the enabled one.
             QIcon icon = PictureIcon(model.Picture());
-            if (!model.DisabledPicture().empty()) {
-                const QIcon disabled = PictureIcon(model.DisabledPicture());
-                for (const QSize& size : disabled.availableSizes())
-                    icon.addPixmap(disabled.pixmap(size), QIcon::Disabled);
-                if (!disabled.isNull())
-                    icon.addPixmap(disabled.pixmap(button->iconSize()), QIcon::Disabled);
-            }
+            const QIcon disabled = PictureIcon(model.DisabledPicture());
+            if (!disabled.isNull())
+                icon.addPixmap(disabled.pixmap(button->iconSize()), QIcon::Disabled);
             button->setIcon(icon);
         }
         QFont font = button->font();
