@@ -312,6 +312,10 @@ void CommitStateFiles(Context& ctx) {
         if (ctx.state.RecordWriteFailure.empty()) ReplaceCommittedStates(ctx);
         if (!ctx.state.RecordWriteFailure.empty()) CommitNothing(ctx);
     }
+    BeginRunRecord(ctx);
+}
+
+void BeginRunRecord(Context& ctx) {
     ctx.state.ScannedPairs.clear();
     ctx.state.RecordWriteFailure.clear();
 }

@@ -40,6 +40,9 @@ void DeleteAllStateFiles(const Context& ctx, bool pending);
 // as it was before the run, and the run fails with a line that says why. A name is never
 // recorded as synced because its removal could not be written.
 void CommitStateFiles(Context& ctx);
+// Starts the record of a new run: what a run that never reached its commit noted (the pairs
+// it scanned, a failed write) is not this run's.
+void BeginRunRecord(Context& ctx);
 void RemoveFromPendingStates(Context& ctx, const std::string& fileName);
 // Puts a name (back) into a category's pending state: a Delete that failed leaves the file
 // where it was, and the next run must decide the same way and try the deletion again

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <chrono>
+#include <optional>
 
 #include "support/temp_dir.h"
 #include "support/test_app.h"
@@ -283,6 +284,67 @@ TEST_F(StateFilesTest, RemoveFromPendingStatesIgnoresCaseAcrossCategories) {
     EXPECT_EQ(ReadFile(File("Audio_Folder_1.dat")), "spot.wav\r\n");
     EXPECT_EQ(ReadFile(File("Odd_Case.TMP")), "x\r\n");
     EXPECT_FALSE(Exists(File("Odd_Case.tmp")));
+}
+
+TEST(PairRecordTest, OldAndFullRecordsRead) {
+    struct Case {
+        const char* label;
+        std::string text;
+        std::optional<PairRecord> record;
+    };
+    const PairRecord full{"/l/", "/r/", 1700000000, 2049, 51};
+    const Case cases[] = {
+        {"two lines, written before the rest was kept", "/l/\r\n/r/\r\n",
+         PairRecord{"/l/", "/r/", {}, {}, {}}},
+        {"full",
+         "/l/\r\n/r/\r\nLastSync=1700000000\r\nLocalFileSystem=2049\r\n"
+         "RemoteFileSystem=51\r\n",
+         full},
+        {"unknown and damaged lines are ignored", "/l/\r\n/r/\r\nLastSync=17x\r\nOther=1\r\n",
+         PairRecord{"/l/", "/r/", {}, {}, {}}},
+        {"a blank is part of a path", " /l/\r\n/r/ \r\n", PairRecord{" /l/", "/r/ ", {}, {}, {}}},
+        {"one line is no record", "/l/\r\n", std::nullopt},
+    };
+    for (const Case& c : cases) {
+        const std::optional<PairRecord> read = ParsePairRecord(c.text);
+        ASSERT_EQ(read.has_value(), c.record.has_value()) << c.label;
+        if (!read) continue;
+        EXPECT_EQ(read->localPath, c.record->localPath) << c.label;
+        EXPECT_EQ(read->remotePath, c.record->remotePath) << c.label;
+        EXPECT_EQ(read->lastSync, c.record->lastSync) << c.label;
+        EXPECT_EQ(read->localFileSystem, c.record->localFileSystem) << c.label;
+        EXPECT_EQ(read->remoteFileSystem, c.record->remoteFileSystem) << c.label;
+    }
+    EXPECT_EQ(ParsePairRecord(PairRecordText(full))->lastSync, full.lastSync);
+}
+
+TEST_F(StateFilesTest, PairRecordIsWrittenOnlyWithACommittedState) {
+    NoteScannedPair(app.ctx, ScannedPair{"Program Logs", "/l/", "/r/", 1700000000, 7, 8});
+    NoteScannedPair(app.ctx, ScannedPair{"Hot Keys", "/hl/", "/hr/", 1700000000, 7, 8});
+    SaveStateFile(app.ctx, "Program Logs", {"a.kvo"}, true);
+    CommitStateFiles(app.ctx);
+    const std::optional<PairRecord> record = LoadStatePair(app.ctx, "Program Logs");
+    ASSERT_TRUE(record);
+    EXPECT_EQ(record->lastSync, 1700000000);
+    EXPECT_EQ(record->remoteFileSystem, 8u);
+    // No pending state was saved for this one (its scan stopped): no record either.
+    EXPECT_FALSE(LoadStatePair(app.ctx, "Hot Keys"));
+    EXPECT_TRUE(app.state.ScannedPairs.empty());
+}
+
+TEST_F(StateFilesTest, AFailedRecordWriteCommitsNothing) {
+    SaveStateFile(app.ctx, "Program Logs", {"old.kvo"}, false);
+    SaveStateFile(app.ctx, "Program Logs", {"old.kvo", "new.kvo"}, true);
+    // A folder in the way of the other category's pending file: its write fails.
+    test::MakeDirs(File("Hot_Keys.tmp"));
+    SaveStateFile(app.ctx, "Hot Keys", {"k.key"}, true);
+    EXPECT_FALSE(app.state.RecordWriteFailure.empty());
+    CommitStateFiles(app.ctx);
+    EXPECT_EQ(ReadFile(File("Program_Logs.dat")), "old.kvo\r\n");
+    EXPECT_FALSE(Exists(File("Program_Logs.tmp")));
+    EXPECT_TRUE(app.state.RunHadFailure);
+    EXPECT_EQ(app.form.lblStatus.Caption().substr(8),
+              " - Sync    Sync Record Not Saved, Nothing Committed [Write failed]");
 }
 
 }  // namespace
