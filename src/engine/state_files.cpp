@@ -310,8 +310,9 @@ void CommitStateFiles(Context& ctx) {
     if (FolderExists(StateFolder(ctx))) {
         if (ctx.state.RecordWriteFailure.empty()) WritePairRecords(ctx);
         if (ctx.state.RecordWriteFailure.empty()) ReplaceCommittedStates(ctx);
-        if (!ctx.state.RecordWriteFailure.empty()) CommitNothing(ctx);
     }
+    // Also when the state folder itself could not be made: the run still has to say so.
+    if (!ctx.state.RecordWriteFailure.empty()) CommitNothing(ctx);
     BeginRunRecord(ctx);
 }
 
