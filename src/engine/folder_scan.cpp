@@ -1,5 +1,6 @@
 #include "engine/folder_scan.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <memory>
@@ -374,7 +375,13 @@ class PairScan {
         stage_ = FileStage(kStageDateRule, i);
         const std::string& name = entry.FileName;
         const std::optional<platform::FileInfo> remote = remoteFolder_->Info(name);
-        if (!remote) return SkipUnreadable(remote_, name);
+        if (!remote) {
+            // Said once per name: the remote pass may have found it unreadable already.
+            if (std::find(unreadable_.begin(), unreadable_.end(), name) == unreadable_.end()) {
+                SkipUnreadable(remote_, name);
+            }
+            return;
+        }
         newContents_.push_back(name);
         const int64_t d = remote->modifiedSeconds - entry.fileTime;
         if (d > ctx_.state.FileDateTolerance) {

@@ -202,6 +202,10 @@ TEST_F(StateFilesTest, UnusableFilesAndFoldersReadAsMissing) {
     test::MakeDirs(File("Serial_Sets.dat"));
     EXPECT_FALSE(Load("Serial Sets", false).size());
     EXPECT_FALSE(loaded);
+    // A FIFO is never opened for a blocking read, nor read as a record.
+    ASSERT_EQ(mkfifo(File("Trigger_Sets.dat").c_str(), 0644), 0);
+    EXPECT_FALSE(Load("Trigger Sets", false).size());
+    EXPECT_FALSE(loaded);
 
     // A file where the state folder should be: nothing loads, nothing is written.
     TempDir other;
