@@ -246,12 +246,17 @@ Outcome CopyOrReplace(TaskRun& run, bool backupSuccess) {
 Outcome DeleteTask(TaskRun& run, bool backupSuccess) {
     run.TaskStep = kStepDeleteStarted;
     const std::string& file = run.task.firstPath;
+    // A file that is still there stays in the record, so the next run deletes it again.
+    const std::string name = file.substr(file.find_last_of(kSep) + 1);
     if (backupSuccess) {
         run.TaskStep = kStepDeleting;
-        return run.fs().RemoveFile(file) ? Outcome::Done : Outcome::Error;
+        if (run.fs().RemoveFile(file)) return Outcome::Done;
+        KeepInPendingState(run.ctx, run.task.category, name);
+        return Outcome::Error;
     }
     run.TaskStep = kStepDeleteBackupFailed;
     LogLine(run.ctx, TimeStamp(run.ctx) + " - Delete Canceled, Backup of " + file + " Failed");
+    KeepInPendingState(run.ctx, run.task.category, name);
     return Outcome::Failed;
 }
 
