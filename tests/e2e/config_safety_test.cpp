@@ -1,0 +1,206 @@
+// The operator's settings, the places the program keeps its record, the task log file and
+// the configured folders, checked through whole runs of the program.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "e2e/program_runner.h"
+
+namespace vfs::e2e {
+namespace {
+
+using test::Exists;
+using test::ReadFile;
+using test::WriteFile;
+
+const std::vector<std::string> kSyncAndExit = {"HEADLESS", "SYNCANDEXIT"};
+
+std::string Lower(std::string text) {
+    for (char& c : text)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// "section/key" (both lower case, as the program compares them) to value.
+std::map<std::string, std::string> IniKeys(const std::string& text) {
+    std::map<std::string, std::string> keys;
+    std::string section;
+    for (std::string line : StampedLines(text)) {
+        if (line.empty()) continue;
+        if (line.front() == '[') {
+            section = Lower(line.substr(1, line.find(']') - 1));
+            continue;
+        }
+        const std::size_t eq = line.find('=');
+        if (eq == std::string::npos) continue;
+        keys.emplace(section + "/" + Lower(line.substr(0, eq)), line.substr(eq + 1));
+    }
+    return keys;
+}
+
+// Everything in the folder, name to content.
+std::map<std::string, std::string> Tree(const std::string& folder) {
+    std::map<std::string, std::string> files;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder, ec)) {
+        if (!entry.is_regular_file()) continue;
+        files[entry.path().lexically_relative(folder).string()] = ReadFile(entry.path().string());
+    }
+    return files;
+}
+
+// A mount for the length of a test; the test is skipped where mounting is not allowed.
+class Mount {
+  public:
+    // A tmpfs of that many kibibytes at the folder.
+    static Mount Tmpfs(const std::string& folder, int kib) {
+        test::MakeDirs(folder);
+        const std::string options = "size=" + std::to_string(kib) + "k";
+        Mount m(folder);
+        m.ok_ = ::mount("tmpfs", folder.c_str(), "tmpfs", 0, options.c_str()) == 0;
+        m.error_ = errno;
+        return m;
+    }
+    // The folder made read-only by a read-only bind mount of itself.
+    static Mount ReadOnly(const std::string& folder) {
+        Mount m(folder);
+        m.ok_ = ::mount(folder.c_str(), folder.c_str(), nullptr, MS_BIND, nullptr) == 0;
+        m.error_ = errno;
+        if (m.ok_ && ::mount(nullptr, folder.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY,
+                             nullptr) != 0) {
+            m.error_ = errno;
+            m.Unmount();
+        }
+        return m;
+    }
+    Mount(Mount&& other) noexcept
+        : folder_(std::move(other.folder_)),
+          ok_(std::exchange(other.ok_, false)),
+          error_(other.error_) {}
+    ~Mount() { Unmount(); }
+    bool ok() const { return ok_; }
+    std::string Why() const {
+        return "cannot mount at " + folder_ + " (" + std::strerror(error_) +
+               "); this test needs root and mount permission";
+    }
+    void Unmount() {
+        if (ok_) ::umount2(folder_.c_str(), MNT_DETACH);
+        ok_ = false;
+    }
+
+  private:
+    explicit Mount(std::string folder) : folder_(std::move(folder)) {}
+    std::string folder_;
+    bool ok_ = false;
+    int error_ = 0;
+};
+
+// --- The operator's settings survive a run ---
+
+// Every key the program knows, none at its default value.
+std::string FullSettings(const ProgramFolder& pf) {
+    const std::string L = pf / "L";
+    const std::string R = pf / "R";
+    return "SyncCycle=600000\n"
+           "AutoStart=True\n"
+           "AutoSync=True\n"
+           "StartMinimized=True\n"
+           "EnableFileBackup=True\n"
+           "NumFileBackups=2\n"
+           "FileBackupPath=" +
+           (pf / "B") +
+           "\n"
+           "SleepTimeCopy=40\n"
+           "SleepTimeSync=100\n"
+           "AppPriority=4\n"
+           "MaxCompletedTasks=2000\n"
+           "ExtendedFolders=True\n"
+           "BackupType=False\n"
+           "PrevTabVisible=2\n"
+           "AutoScroll=0\n"
+           "LogToFile=1\n"
+           "MaxAudioPaths=3\n"
+           "[Shutdown]\n"
+           "Abnormal=0\n"
+           "[Paths]\n"
+           "LPLog=" +
+           L + "/logs\nRPLog=" + R + "/logs\n" + "LText=" + L + "/text\nRText=" + R + "/text\n" +
+           "LVideo=" + L + "/video\nRVideo=" + R + "/video\n" + "LTrigger=" + L +
+           "/trg\nRTrigger=" + R + "/trg\n" + "LHotkey=" + L + "/missing\nRHotkey=" + R + "/key\n" +
+           "LSerial=\nRSerial=\n" + "LSched=" + L + "/skd\nRSched=" + R + "/skd\n" +
+           "LAudioPath0=" + L + "/audio0\nRAudioPath0=" + R + "/audio0\n" + "LAudioPath1=" + L +
+           "/audio1\nRAudioPath1=" + R + "/audio1\n" +
+           "LAudioPath2=<Not Specified>\nRAudioPath2=<Not Specified>\n"
+           "AudioPathEnabled0=1\nAudioPathEnabled1=0\nAudioPathEnabled2=0\n"
+           "PathEnabled0=1\nPathEnabled1=1\nPathEnabled2=0\nPathEnabled3=1\n"
+           "PathEnabled4=1\nPathEnabled5=1\nPathEnabled6=0\n";
+}
+
+TEST(SettingsSurviveTest, EveryKeyKeepsItsValueThroughASyncAndExit) {
+    ProgramFolder pf;
+    for (const char* folder : {"logs", "text", "video", "trg", "skd", "audio0", "audio1"}) {
+        test::MakeDirs(pf / ("L/" + std::string(folder)));
+        test::MakeDirs(pf / ("R/" + std::string(folder)));
+    }
+    test::MakeDirs(pf / "R/key");
+    test::MakeDirs(pf / "B");
+    WriteFile(pf / "L/logs/a.kvo", "a");
+    WriteFile(pf / "L/audio0/song.wav", "s");
+    pf.Settings(FullSettings(pf));
+    const std::map<std::string, std::string> before = IniKeys(pf.SettingsText());
+
+    RunResult run = pf.Run(kSyncAndExit);
+
+    // The pair whose local folder is missing makes the run a failed one.
+    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_EQ(ReadFile(pf / "R/logs/a.kvo"), "a");
+    EXPECT_EQ(ReadFile(pf / "R/audio0/song.wav"), "s");
+    std::map<std::string, std::string> after = IniKeys(pf.SettingsText());
+    // The one key the program adds: how it was closed.
+    EXPECT_EQ(after["settings/unloadmode"], "1");
+    after.erase("settings/unloadmode");
+    for (const auto& [key, value] : before) {
+        EXPECT_EQ(after.count(key) ? after[key] : "<missing>", value) << key;
+    }
+    for (const auto& [key, value] : after) {
+        EXPECT_TRUE(before.count(key)) << "added: " << key << "=" << value;
+    }
+}
+
+// A close while a run is busy finishes the run at full speed, but that is the close's own
+// business: the level the operator chose is what the next start finds.
+TEST(SettingsSurviveTest, SlowestSpeedStaysAfterACloseWhileBusy) {
+    ProgramFolder pf;
+    for (int i = 0; i < 20; ++i)
+        WriteFile(pf / ("L/f" + std::to_string(i) + ".kvo"), std::string(100, 'x'));
+    test::MakeDirs(pf / "R");
+    pf.Settings("AutoStart=True\nSleepTimeCopy=40\nSleepTimeSync=100\n[Paths]\nLPLog=" +
+                (pf / "L") + "\nRPLog=" + (pf / "R") + "\n");
+
+    Process p = pf.Start({"HEADLESS"});
+    ASSERT_TRUE(p.WaitForOutput("Started Scanning Program Logs", 15)) << p.Err();
+    p.Signal(SIGTERM);
+    EXPECT_EQ(p.Wait(60), 0) << p.Err();
+
+    EXPECT_EQ(Tree(pf / "R").size(), 20u);
+    std::map<std::string, std::string> after = IniKeys(pf.SettingsText());
+    EXPECT_EQ(after["settings/sleeptimecopy"], "40");
+    EXPECT_EQ(after["settings/sleeptimesync"], "100");
+}
+
+}  // namespace
+}  // namespace vfs::e2e
