@@ -202,5 +202,89 @@ TEST(SettingsSurviveTest, SlowestSpeedStaysAfterACloseWhileBusy) {
     EXPECT_EQ(after["settings/sleeptimesync"], "100");
 }
 
+// --- No sync without a place to keep its record ---
+
+// One pair with a file on the local side only; nothing of it may reach the remote side.
+struct RecordPlaceTest : ::testing::Test {
+    ProgramFolder pf;
+    std::string settings;
+
+    void SetUp() override {
+        WriteFile(pf / "L/a.kvo", "a");
+        test::MakeDirs(pf / "R");
+        pf.Settings("SleepTimeCopy=0\n[Paths]\nLPLog=" + (pf / "L") + "\nRPLog=" + (pf / "R") +
+                    "\n");
+        settings = pf.SettingsText();
+    }
+
+    // Exit status 2, one message on standard error, nothing synced.
+    void ExpectRefused(const RunResult& run, const std::string& because) const {
+        EXPECT_EQ(run.status, 2) << run.out << run.err;
+        EXPECT_EQ(run.err.rfind("Varnel File Sync Cannot Keep Its Records: ", 0), 0u) << run.err;
+        EXPECT_TRUE(Contains(run.err, because)) << run.err;
+        EXPECT_TRUE(Contains(run.err, "No files will be synced.\n")) << run.err;
+        EXPECT_EQ(run.out, "");
+        EXPECT_TRUE(Tree(pf / "R").empty());
+    }
+};
+
+TEST_F(RecordPlaceTest, ReadOnlyProgramFolderSyncsNothing) {
+    Mount readOnly = Mount::ReadOnly(pf.Prog());
+    if (!readOnly.ok()) GTEST_SKIP() << readOnly.Why();
+    RunResult run = pf.Run(kSyncAndExit);
+    readOnly.Unmount();
+    ExpectRefused(run, "[Read-only file system]");
+    EXPECT_EQ(pf.SettingsText(), settings);
+}
+
+TEST_F(RecordPlaceTest, ReadOnlyStateFolderSyncsNothing) {
+    test::MakeDirs(pf.Prog() + "/VarnelFileSyncSettings");
+    Mount readOnly = Mount::ReadOnly(pf.Prog() + "/VarnelFileSyncSettings");
+    if (!readOnly.ok()) GTEST_SKIP() << readOnly.Why();
+    RunResult run = pf.Run(kSyncAndExit);
+    readOnly.Unmount();
+    ExpectRefused(run, "/VarnelFileSyncSettings cannot hold the sync state files");
+    // Not even the marker of a running program was written.
+    EXPECT_EQ(pf.SettingsText(), settings);
+}
+
+TEST_F(RecordPlaceTest, SettingsFileThatCannotBeReadSyncsNothing) {
+    // Something in the settings file's place that has no settings text to give.
+    const std::string file = pf.Prog() + "/VarnelFileSync.ini";
+    std::filesystem::remove(file);
+    ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
+    RunResult run = pf.Run(kSyncAndExit, 20);
+    ExpectRefused(run, "VarnelFileSync.ini cannot be read [Invalid argument]");
+    // Left in place, not replaced by a settings file of defaults.
+    struct stat st {};
+    EXPECT_EQ(::lstat(file.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    std::filesystem::remove(file);
+}
+
+// The usual case of an unreadable file: an installed copy run by a user the file does not
+// let in.
+TEST_F(RecordPlaceTest, SettingsFileOfAnotherUserSyncsNothing) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to run the program as another user";
+    if (std::system("command -v setpriv > /dev/null") != 0) GTEST_SKIP() << "setpriv missing";
+    const std::string root = std::filesystem::path(pf / "").parent_path().string();
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(root, ec))
+        ASSERT_EQ(::chown(entry.path().c_str(), 65534, 65534), 0);
+    ASSERT_EQ(::chown(root.c_str(), 65534, 65534), 0);
+    ASSERT_EQ(::chmod((pf.Prog() + "/VarnelFileSync.ini").c_str(), 0), 0);
+
+    const std::string command = "cd / && XDG_RUNTIME_DIR=" + root + "/run XDG_CONFIG_HOME=" + root +
+                                "/cfg setpriv --reuid=65534 --regid=65534 --clear-groups " +
+                                pf.Prog() + "/varnelfilesync HEADLESS SYNCANDEXIT > " + root +
+                                "/nobody.out 2> " + root + "/nobody.err";
+    const int status = std::system(command.c_str());
+    ::chmod((pf.Prog() + "/VarnelFileSync.ini").c_str(), 0600);
+    RunResult run{WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(root + "/nobody.out"),
+                  ReadFile(root + "/nobody.err")};
+    ExpectRefused(run, "VarnelFileSync.ini cannot be read [Permission denied]");
+    EXPECT_EQ(pf.SettingsText(), settings);
+}
+
 }  // namespace
 }  // namespace vfs::e2e
