@@ -100,10 +100,9 @@ bool EnoughSpace(TaskRun& run, const std::string& source, const std::string& des
     int64_t size = GetFileSizeBytes(run.fs(), source);
     if (free >= static_cast<double>(size)) return true;
     run.TaskStep = kStepCopyNoSpace;
-    AddCompletedLine(run.ctx, TimeStamp(run.ctx) +
-                                  " - Copy/Replace Canceled, insufficient space (" +
-                                  std::to_string(size) + ") to save to " + destination + "(" +
-                                  PlainNumber(free) + ")");
+    LogLine(run.ctx, TimeStamp(run.ctx) + " - Copy/Replace Canceled, insufficient space (" +
+                         std::to_string(size) + ") to save to " + destination + "(" +
+                         PlainNumber(free) + ")");
     ForgetInPendingStates(run.ctx, destination);
     return false;
 }
@@ -124,8 +123,8 @@ bool CopyIntoTemporary(Context& ctx, const std::string& source, const std::strin
 Outcome FailedCopy(TaskRun& run, const std::string& source, const std::string& destination,
                    const std::string& temporary) {
     DeleteIfPresent(run.fs(), temporary);
-    AddCompletedLine(run.ctx, TimeStamp(run.ctx) + " - Copy/Replace failed, unable to copy " +
-                                  source + " to " + destination);
+    LogLine(run.ctx, TimeStamp(run.ctx) + " - Copy/Replace failed, unable to copy " + source +
+                         " to " + destination);
     ForgetInPendingStates(run.ctx, destination);
     return Outcome::Failed;
 }
@@ -146,8 +145,8 @@ Outcome SwapIn(platform::FileSystem& fs, const std::string& source, const std::s
 // copied, so it is reported as a failure rather than logged as done.
 Outcome BackupFailedBeforeCopy(TaskRun& run) {
     run.TaskStep = kStepCopyBackupFailed;
-    AddCompletedLine(run.ctx, TimeStamp(run.ctx) + " - Copy/Replace Canceled, Backup of " +
-                                  run.task.secondPath + " Failed");
+    LogLine(run.ctx, TimeStamp(run.ctx) + " - Copy/Replace Canceled, Backup of " +
+                         run.task.secondPath + " Failed");
     return Outcome::Failed;
 }
 
@@ -198,9 +197,8 @@ Outcome Operation(TaskRun& run, bool backupSuccess) {
 }
 
 void ReportUnexpectedError(TaskRun& run) {
-    AddCompletedLine(run.ctx, TimeStamp(run.ctx) + " - Copy/Replace/Delete Error " +
-                                  std::to_string(run.TaskStep) + " Encountered " +
-                                  run.task.remainder);
+    LogLine(run.ctx, TimeStamp(run.ctx) + " - Copy/Replace/Delete Error " +
+                         std::to_string(run.TaskStep) + " Encountered " + run.task.remainder);
     if (run.task.TaskMode != kTaskDelete) ForgetInPendingStates(run.ctx, run.task.secondPath);
 }
 

@@ -286,5 +286,33 @@ TEST_F(RecordPlaceTest, SettingsFileOfAnotherUserSyncsNothing) {
     EXPECT_EQ(pf.SettingsText(), settings);
 }
 
+// --- The task log file is the full record ---
+
+// Every line the list shows (standard output) is in the task log file, failures included.
+TEST(TaskLogTest, FailedCopyIsInTheTaskLogAsInTheList) {
+    ProgramFolder pf;
+    WriteFile(pf / "L/big.kvo", std::string(256 << 10, 'b'));
+    WriteFile(pf / "L/small.kvo", "s");
+    Mount small = Mount::Tmpfs(pf / "R", 64);
+    if (!small.ok()) GTEST_SKIP() << small.Why();
+    pf.Settings("LogToFile=1\nSleepTimeCopy=0\n[Paths]\nLPLog=" + (pf / "L") +
+                "\nRPLog=" + (pf / "R") + "\n");
+
+    RunResult run = pf.Run(kSyncAndExit);
+    const std::string log = pf.TaskLog();
+    small.Unmount();
+
+    EXPECT_EQ(run.status, 1) << run.err;
+    const std::vector<std::string> listed = StampedLines(run.out);
+    const std::vector<std::string> logged = StampedLines(log);
+    bool failureListed = false;
+    for (const std::string& line : listed) {
+        failureListed = failureListed || Contains(line, "Copy/Replace Canceled, insufficient");
+        EXPECT_NE(std::find(logged.begin(), logged.end(), line), logged.end())
+            << "missing in the task log: " << line;
+    }
+    EXPECT_TRUE(failureListed) << run.out;
+}
+
 }  // namespace
 }  // namespace vfs::e2e
