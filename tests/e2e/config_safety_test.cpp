@@ -314,5 +314,31 @@ TEST(TaskLogTest, FailedCopyIsInTheTaskLogAsInTheList) {
     EXPECT_TRUE(failureListed) << run.out;
 }
 
+// --- A folder the task line cannot carry is not used ---
+
+TEST(FolderPathTest, QuoteInARemotePathSkipsThePair) {
+    ProgramFolder pf;
+    WriteFile(pf / "L/a.kvo", "a");
+    test::MakeDirs(pf / "R\"x");
+    // The folder a line without the quote would name, with a file of its own.
+    WriteFile(pf / "Rx/b.kvo", "b");
+    pf.Settings("LogToFile=1\nSleepTimeCopy=0\n[Paths]\nLPLog=" + (pf / "L") +
+                "\nRPLog=" + (pf / "R\"x") + "\n");
+
+    RunResult run = pf.Run(kSyncAndExit);
+
+    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_TRUE(Contains(run.out,
+                         " - Scan    Skipping Program Log Files: Path Unreachable or "
+                         "Invalid\n"))
+        << run.out;
+    const std::map<std::string, std::string> local = {{"a.kvo", "a"}};
+    const std::map<std::string, std::string> other = {{"b.kvo", "b"}};
+    EXPECT_EQ(Tree(pf / "L"), local);
+    EXPECT_TRUE(Tree(pf / "R\"x").empty());
+    EXPECT_EQ(Tree(pf / "Rx"), other);
+    EXPECT_EQ(pf.StateFile("Program_Logs.dat"), "");
+}
+
 }  // namespace
 }  // namespace vfs::e2e
