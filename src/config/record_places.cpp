@@ -37,16 +37,20 @@ std::optional<RecordProblem> SettingsFileProblem(const Context& ctx) {
     return std::nullopt;
 }
 
+// Without a full path the files would land wherever the current directory happens to be.
+std::optional<RecordProblem> ProgramFolderProblem(const Context& ctx) {
+    if (!StateFolder(ctx).empty()) return std::nullopt;
+    return RecordProblem{kRecordProblemTitle, "The program folder " + ctx.ports.programFolder +
+                                                  " is not a full path." + kNothingSynced};
+}
+
 std::optional<RecordProblem> StateFolderProblem(const Context& ctx) {
     const std::string folder = StateFolder(ctx);
-    if (folder.empty()) {
-        return RecordProblem{kRecordProblemTitle, "The program folder " + ctx.ports.programFolder +
-                                                      " is not a full path." + kNothingSynced};
-    }
-    // A folder that cannot be made is reported with the reason its parent refuses it.
+    // A folder that cannot be made is reported with the reason its parent refuses it; a
+    // parent that takes new files leaves something else in the folder's place.
     if (!FolderExists(folder) && !MakeFolderPath(folder)) {
         const int error = platform::ProbeWritableFolder(GetFolderPart(folder));
-        return Problem("The folder " + folder + " cannot be created", error ? error : ENOENT);
+        return Problem("The folder " + folder + " cannot be created", error ? error : EEXIST);
     }
     if (int error = platform::ProbeWritableFolder(folder)) {
         return Problem("The folder " + folder + " cannot hold the sync state files", error);
@@ -57,6 +61,7 @@ std::optional<RecordProblem> StateFolderProblem(const Context& ctx) {
 }  // namespace
 
 std::optional<RecordProblem> FindRecordProblem(Context& ctx) {
+    if (auto problem = ProgramFolderProblem(ctx)) return problem;
     if (auto problem = SettingsFileProblem(ctx)) return problem;
     return StateFolderProblem(ctx);
 }
