@@ -150,7 +150,21 @@ std::string FullSettings(const ProgramFolder& pf) {
            "PathEnabled4=1\nPathEnabled5=1\nPathEnabled6=0\n";
 }
 
-TEST(SettingsSurviveTest, EveryKeyKeepsItsValueThroughASyncAndExit) {
+// The settings file as before, apart from the one key the program adds: how it was closed.
+void ExpectSameKeys(const std::map<std::string, std::string>& before, const std::string& text,
+                    const std::string& unloadMode) {
+    std::map<std::string, std::string> after = IniKeys(text);
+    EXPECT_EQ(after["settings/unloadmode"], unloadMode);
+    after.erase("settings/unloadmode");
+    for (const auto& [key, value] : before) {
+        EXPECT_EQ(after.count(key) ? after[key] : "<missing>", value) << key;
+    }
+    for (const auto& [key, value] : after) {
+        EXPECT_TRUE(before.count(key)) << "added: " << key << "=" << value;
+    }
+}
+
+TEST(SettingsSurviveTest, EveryKeyKeepsItsValueThroughASyncAndExitAndAClose) {
     ProgramFolder pf;
     for (const char* folder : {"logs", "text", "video", "trg", "skd", "audio0", "audio1"}) {
         test::MakeDirs(pf / ("L/" + std::string(folder)));
@@ -164,21 +178,18 @@ TEST(SettingsSurviveTest, EveryKeyKeepsItsValueThroughASyncAndExit) {
     const std::map<std::string, std::string> before = IniKeys(pf.SettingsText());
 
     RunResult run = pf.Run(kSyncAndExit);
-
     // The pair whose local folder is missing makes the run a failed one.
     EXPECT_EQ(run.status, 1) << run.err;
     EXPECT_EQ(ReadFile(pf / "R/logs/a.kvo"), "a");
     EXPECT_EQ(ReadFile(pf / "R/audio0/song.wav"), "s");
-    std::map<std::string, std::string> after = IniKeys(pf.SettingsText());
-    // The one key the program adds: how it was closed.
-    EXPECT_EQ(after["settings/unloadmode"], "1");
-    after.erase("settings/unloadmode");
-    for (const auto& [key, value] : before) {
-        EXPECT_EQ(after.count(key) ? after[key] : "<missing>", value) << key;
-    }
-    for (const auto& [key, value] : after) {
-        EXPECT_TRUE(before.count(key)) << "added: " << key << "=" << value;
-    }
+    ExpectSameKeys(before, pf.SettingsText(), "1");
+
+    // A start that syncs on its own and is closed once idle.
+    Process p = pf.Start({"HEADLESS"});
+    ASSERT_TRUE(p.WaitForOutput("Finished File Sync", 15)) << p.Err();
+    p.Signal(SIGTERM);
+    EXPECT_EQ(p.Wait(10), 1) << p.Err();
+    ExpectSameKeys(before, pf.SettingsText(), "2");
 }
 
 // A close while a run is busy finishes the run at full speed, but that is the close's own
