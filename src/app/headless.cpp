@@ -86,8 +86,13 @@ class HeadlessProgram {
 
     int Run(const std::string& argumentText) {
         InstallSignalHandlers();
-        if (FormLoad(ctx_, argumentText, lock_) == LoadResult::AlreadyRunning) {
-            return kExitAlreadyRunning;
+        switch (FormLoad(ctx_, argumentText, lock_)) {
+            case LoadResult::AlreadyRunning:
+                return kExitAlreadyRunning;
+            case LoadResult::RecordUnusable:
+                return kExitFilesUnusable;
+            case LoadResult::Loaded:
+                break;
         }
         schedule_ = TickSchedule(MonotonicNs());
         while (!unloaded_) {

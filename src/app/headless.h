@@ -11,6 +11,7 @@ namespace vfs::app {
 // Exit statuses of the program.
 inline constexpr int kExitNormal = 0;
 inline constexpr int kExitRunFailed = 1;
+inline constexpr int kExitFilesUnusable = 2;
 inline constexpr int kExitAlreadyRunning = 3;
 
 // Runs the program to its end and answers the exit status.
