@@ -27,8 +27,6 @@ using test::Exists;
 using test::ReadFile;
 using test::WriteFile;
 
-const std::vector<std::string> kSyncAndExit = {"HEADLESS", "SYNCANDEXIT"};
-
 std::string Lower(std::string text) {
     for (char& c : text)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
