@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <fstream>
 #include <sstream>
 
 #include "config/path_grid.h"
@@ -132,6 +133,13 @@ std::vector<std::string> DriveListFromMounts(const std::string& mountsText) {
     std::vector<std::string> drives{"/"};
     drives.insert(drives.end(), others.begin(), others.end());
     return drives;
+}
+
+std::vector<std::string> SystemDriveList() {
+    std::ifstream mounts("/proc/self/mounts");
+    std::ostringstream text;
+    if (mounts) text << mounts.rdbuf();
+    return DriveListFromMounts(text.str());
 }
 
 std::string DriveOfPath(const std::vector<std::string>& drives, const std::string& path) {

@@ -95,6 +95,9 @@ BrowseTarget BrowseTargetFor(int browseIndex);
 // ascending order, real disks, removable media (/media, /mnt, /run/media) and network
 // shares; kernel and memory file systems are left out.
 std::vector<std::string> DriveListFromMounts(const std::string& mountsText);
+// The drive list of this machine, from its mount table; the root alone when that cannot be
+// read.
+std::vector<std::string> SystemDriveList();
 // The mount point of the list that holds the path (the longest one that is a prefix of it),
 // empty when none does.
 std::string DriveOfPath(const std::vector<std::string>& drives, const std::string& path);
