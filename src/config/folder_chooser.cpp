@@ -87,7 +87,8 @@ bool IsOperatorMount(const std::string& source, const std::string& mountPoint,
     }
     // Other real disks (a data partition, /home, /srv), but not the system's own areas.
     if (!source.starts_with("/dev/")) return false;
-    for (const char* system : {"/boot", "/proc", "/sys", "/dev", "/run", "/snap", "/var/lib"}) {
+    for (const char* system :
+         {"/boot", "/etc", "/proc", "/sys", "/dev", "/run", "/snap", "/var/lib"}) {
         if (IsAtOrUnder(mountPoint, system)) return false;
     }
     return true;

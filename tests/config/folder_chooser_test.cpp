@@ -373,6 +373,8 @@ TEST(DriveListTest, ListsTheRootFirstThenTheMountsAnOperatorUses) {
         "proc /proc proc rw 0 0\n"
         "/dev/sda2 / ext4 rw 0 0\n"
         "/dev/sda1 /boot/efi vfat rw 0 0\n"
+        // A container's bind-mounted files are no folders to pick.
+        "/dev/sda2 /etc/hosts ext4 rw 0 0\n"
         "tmpfs /run tmpfs rw 0 0\n"
         "/dev/sdb1 /media/operator/USB\\040STICK vfat rw 0 0\n"
         "//studio/audio /srv/audio cifs rw 0 0\n"
