@@ -65,9 +65,15 @@ ProgramHost::ProgramHost()
 }
 
 bool ProgramHost::Load(const std::string& argumentText) {
-    if (FormLoad(ctx_, argumentText, lock_) == LoadResult::AlreadyRunning) {
-        exitStatus_ = kExitAlreadyRunning;
-        return false;
+    switch (FormLoad(ctx_, argumentText, lock_)) {
+        case LoadResult::AlreadyRunning:
+            exitStatus_ = kExitAlreadyRunning;
+            return false;
+        case LoadResult::RecordUnusable:
+            exitStatus_ = kExitFilesUnusable;
+            return false;
+        case LoadResult::Loaded:
+            break;
     }
     schedule_ = TickSchedule(MonotonicNs());
     return true;

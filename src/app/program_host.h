@@ -18,6 +18,7 @@ namespace vfs::app {
 // Exit statuses of the program.
 inline constexpr int kExitNormal = 0;
 inline constexpr int kExitRunFailed = 1;
+inline constexpr int kExitFilesUnusable = 2;
 inline constexpr int kExitAlreadyRunning = 3;
 
 // Tick deadlines on the monotonic clock, in nanoseconds. Deadlines are absolute, so the
@@ -56,8 +57,8 @@ class ProgramHost {
     FormModel& form() { return form_; }
     Ports& ports() { return ports_; }
 
-    // Start-up. False when the session is running already: the exit status says so and
-    // nothing else may happen.
+    // Start-up. False when the session is running already or its files cannot be used:
+    // the exit status says which, and nothing else may happen.
     bool Load(const std::string& argumentText);
 
     // One turn of the main loop: close signals, the tick when it is due, and the unload of

@@ -339,9 +339,17 @@ void SaveBackupOptions(const Context& ctx, SettingsWriter& out) {
     out.Put("Settings", "FileBackupPath", ctx.form.txtBackupDir.Text());
 }
 
+// The speed is saved as the level the operator chose: the pauses in force may be those a
+// run or a close while busy set for itself, and saving them would change the level that
+// protects the playout machine on the next start.
+void SaveSyncSpeed(const Context& ctx, SettingsWriter& out) {
+    const SpeedPauses chosen = OnSelectionPauses(ctx.form.cboSyncSpeed.ListIndex());
+    out.Put("Settings", "SleepTimeCopy", chosen.copyMs);
+    out.Put("Settings", "SleepTimeSync", chosen.syncMs);
+}
+
 void SaveVariables(const Context& ctx, SettingsWriter& out) {
-    out.Put("Settings", "SleepTimeCopy", ctx.state.SleepTimeCopy);
-    out.Put("Settings", "SleepTimeSync", ctx.state.SleepTimeSync);
+    SaveSyncSpeed(ctx, out);
     out.Put("Settings", "AppPriority", ctx.state.AppPriority);
     out.Put("Settings", "MaxCompletedTasks", ctx.state.MaxCompletedTasks);
     out.Put("Settings", "ExtendedFolders", ctx.state.ExtendedFolders);

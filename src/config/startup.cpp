@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstdlib>
 
+#include "config/record_places.h"
 #include "config/settings_store.h"
 #include "config/sync_settings.h"
 #include "engine/activity_log.h"
@@ -163,6 +164,12 @@ LoadResult FormLoad(Context& ctx, const std::string& argumentText, platform::Ins
         ctx.ports.messageBox(AlreadyRunningTitle(ctx.state.SessionSuffix),
                              AlreadyRunningText(ctx.state.SessionSuffix), MessageBoxButtons::Ok);
         return LoadResult::AlreadyRunning;
+    }
+    // Without a record that can be read and saved, a sync would undo the operator's
+    // deletions on its next run; nothing is loaded, so nothing is saved over either.
+    if (auto problem = FindRecordProblem(ctx)) {
+        ctx.ports.messageBox(problem->title, problem->message, MessageBoxButtons::Ok);
+        return LoadResult::RecordUnusable;
     }
     ctx.form.frmMain.SetCaption(MainCaption(ctx.state.SessionSuffix));
     // Pending state files left by an earlier run of this session; only now is it certain

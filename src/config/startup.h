@@ -38,10 +38,11 @@ CommandLine ParseCommandLine(const std::string& argumentText);
 std::string AlreadyRunningTitle(const std::string& sessionSuffix);
 std::string AlreadyRunningText(const std::string& sessionSuffix);
 
-enum class LoadResult { Loaded, AlreadyRunning };
+enum class LoadResult { Loaded, AlreadyRunning, RecordUnusable };
 
 // The main window's load handler. With AlreadyRunning the box has been shown and nothing
-// was read or written: the program ends at once, without close request or unload.
+// was read or written: the program ends at once, without close request or unload. The same
+// with RecordUnusable, when the settings file or the state-file folder cannot be used.
 LoadResult FormLoad(Context& ctx, const std::string& argumentText, platform::InstanceLock& lock);
 
 // The close request with its reason code; true when the close goes ahead.

@@ -6,6 +6,7 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <memory>
 
 #include "engine/text_helpers.h"
 #include "platform/file_system.h"
@@ -113,8 +114,15 @@ bool FolderExists(platform::FileSystem& fs, const std::string& path) {
     return fs.IsDirectory(path);
 }
 
+// '*' and '?' are ordinary characters of a file's name: a search for "Why?.mp3" would
+// also find "Whyy.mp3", so such a name is looked up exactly in its folder.
 bool FileExists(platform::FileSystem& fs, const std::string& path) {
-    return IsAbsoluteNative(path) && fs.EntryExists(path);
+    if (!IsAbsoluteNative(path)) return false;
+    const std::size_t slash = path.find_last_of(kSep);
+    const std::string name = path.substr(slash + 1);
+    if (name.find_first_of("*?") == std::string::npos) return fs.EntryExists(path);
+    const std::unique_ptr<platform::OpenFolder> folder = fs.Open(path.substr(0, slash + 1));
+    return folder->IsOpen() && folder->Lookup(name) == platform::Presence::Present;
 }
 
 bool MakeFolderPath(platform::FileSystem& fs, const std::string& path) {

@@ -27,7 +27,7 @@ constexpr char SeparatorOf(PathStyle style) {
 // One listed file.
 struct FileEntry {
     std::string FileName;  // name only; empty marks an entry that could not be read
-    LocalDateTime fileDate;
+    int64_t fileTime = 0;  // last modified, UTC seconds since the epoch
     int64_t fileSize = 0;  // 64-bit, so files of 2 GB and more are carried exactly
     bool onOtherSide = false;
 };

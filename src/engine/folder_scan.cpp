@@ -1,5 +1,6 @@
 #include "engine/folder_scan.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <memory>
@@ -14,6 +15,7 @@
 #include "engine/task_line.h"
 #include "platform/file_system.h"
 #include "platform/open_folder.h"
+#include "platform/record_file.h"
 
 namespace vfs {
 
@@ -51,19 +53,11 @@ int RoundHalfEven(double x) {
     return static_cast<int>(std::nearbyint(x));
 }
 
-int64_t WallSeconds(const LocalDateTime& t) {
-    using namespace std::chrono;
-    const sys_days day{year{t.year} / month{static_cast<unsigned>(t.month)} /
-                       std::chrono::day{static_cast<unsigned>(t.day)}};
-    return static_cast<int64_t>(day.time_since_epoch().count()) * 86400 + t.hour * 3600 +
-           t.minute * 60 + t.second;
-}
-
 // A name the task-line and state-file formats cannot carry (quote, CR, LF or any other
-// control character), or one that the existence tests would take as a wildcard search.
+// control character). '*' and '?' are ordinary name characters here ("Why?.mp3").
 bool CanBeSynced(const std::string& name) {
     for (unsigned char c : name) {
-        if (c < 0x20 || c == '"' || c == '*' || c == '?') return false;
+        if (c < 0x20 || c == '"') return false;
     }
     return true;
 }
@@ -103,15 +97,14 @@ class PairScan {
         Start();
         if (CheckFolders() == Next::Stop) return;
         if (Normalise() == Next::Go) {
+            LoadPairRecord();
+            if (CheckFileSystems() == Next::Stop) return;
             if (ListBoth() == Next::Error) return ReportError();
             ReadLocal();
             ReadRemote();
             LoadPrevious();
-            const Next compared = CompareBoth();
-            // Tasks decided before an error are still queued and carried out.
-            const bool queued = QueuePlan();
-            if (compared == Next::Error) return ReportError();
-            if (!queued) return;
+            CompareBoth();
+            if (!QueuePlan()) return;
             Save();
         }
         Finish();
@@ -121,6 +114,9 @@ class PairScan {
     // Tells the operator which pair is being scanned and shows the task bar.
     void Start() {
         step_ = "Creating Variables";
+        scanStarted_ = std::chrono::duration_cast<std::chrono::seconds>(
+                           std::chrono::system_clock::now().time_since_epoch())
+                           .count();
         step_ = "Starting Scan";
         ctx_.form.lblStatus.SetCaption(TimeStamp(ctx_) + " - Scanning " + cat_ + " Files...");
         step_ = "Starting Scan (1)";
@@ -161,6 +157,42 @@ class PairScan {
         stage_ = kStageFolderInvalid;
         LogLine(ctx_, TimeStamp(ctx_) + " - Scan    Invalid " + cat_ + " Path Specified");
         MarkConfiguredPairFailed();
+        return Next::Stop;
+    }
+
+    // The record of this pair's last completed sync; one kept for other folders says
+    // nothing about these.
+    void LoadPairRecord() {
+        localFileSystem_ = platform::FileSystemIdOf(local_).value_or(0);
+        remoteFileSystem_ = platform::FileSystemIdOf(remote_).value_or(0);
+        if (ctx_.state.FirstRun || ctx_.state.Abnormal == 1) return;
+        std::optional<PairRecord> record = LoadStatePair(ctx_, cat_);
+        if (record && (record->localPath != local_ || record->remotePath != remote_)) {
+            ctx_.ports.debug("Previous " + cat_ + " contents belong to other folders; not used");
+            otherPair_ = true;
+            return;
+        }
+        if (record) record_ = std::move(*record);
+    }
+
+    // A share that is not mounted leaves its bare mount point, and a share mounted over a
+    // folder that was synced bare hides what was synced: either way the previous contents
+    // would turn the files of the other side into deletions. The pair stops, keeping its
+    // state, until the operator remounts the share or chooses the path again.
+    Next CheckFileSystems() {
+        const char* moved = nullptr;
+        if (record_.localFileSystem && *record_.localFileSystem != localFileSystem_) {
+            moved = "Local";
+        } else if (record_.remoteFileSystem && *record_.remoteFileSystem != remoteFileSystem_) {
+            moved = "Remote";
+        }
+        if (moved == nullptr) return Next::Go;
+        const std::string message = "Stopped Scanning " + cat_ + " Files: " + moved +
+                                    " Folder Is On Another File System Than At The Last Sync "
+                                    "(Remount It Or Choose The Path Again)";
+        ctx_.form.lblStatus.SetCaption(TimeStamp(ctx_) + " - " + message);
+        LogLine(ctx_, TimeStamp(ctx_) + " - Scan    " + message);
+        ctx_.state.RunHadFailure = true;
         return Next::Stop;
     }
 
@@ -212,9 +244,8 @@ class PairScan {
             // taken for "not there", a dropped share would turn synced files into deletions.
             const platform::Presence twin = other.Lookup(name);
             if (twin == platform::Presence::Unknown || !ReadFileInfo(open, name, entry)) {
-                entry = BlankEntry();
-                LogLine(ctx_, TimeStamp(ctx_) + " - Scan    Error analyzing file " + folder +
-                                  Printable(name));
+                entry = FileEntry{};
+                SkipUnreadable(folder, name);
                 continue;
             }
             ctx_.form.lblStatus.SetCaption(TimeStamp(ctx_) + " - Scanning " + cat_ +
@@ -228,59 +259,55 @@ class PairScan {
         }
     }
 
+    // A name that cannot be read now is left as the last sync recorded it: the comparison
+    // goes on without it, and the next run decides about it afresh.
+    void SkipUnreadable(const std::string& folder, const std::string& name) {
+        LogLine(ctx_,
+                TimeStamp(ctx_) + " - Scan    Error analyzing file " + folder + Printable(name));
+        unreadable_.push_back(name);
+    }
+
     // The file's time and length, or false when it has gone or cannot be read.
     static bool ReadFileInfo(const platform::OpenFolder& folder, const std::string& name,
                              FileEntry& entry) {
         if (!CanBeSynced(name)) return false;
         const std::optional<platform::FileInfo> info = folder.Info(name);
         if (!info) return false;
-        entry.fileDate = info->modified;
+        entry.fileTime = info->modifiedSeconds;
         entry.fileSize = info->size;
         return true;
     }
 
-    FileEntry BlankEntry() const {
-        FileEntry blank;
-        blank.fileDate = ctx_.ports.now();
-        return blank;
-    }
-
-    // The names the pair held after its last sync. The state files are deleted only once the
-    // comparison is known to go ahead (see QueuePlan), so a pair stopped for an empty side keeps
-    // them.
+    // The names the pair held after its last completed sync. They stay on disk until this
+    // run commits, so a pair stopped before then (an empty side, an error) keeps them.
     void LoadPrevious() {
         step_ = "Loading Folder Contents From Previous " + cat_ + " Sync";
         SetProgress(32);
-        if (ctx_.state.FirstRun || ctx_.state.Abnormal == 1) {
-            deleteStateFiles_ = true;
-            return;
-        }
-        // State saved for other folders says nothing about these: as on a first sync,
-        // one-sided files are copied and nothing is deleted.
-        if (!StatePairMatches(ctx_, cat_, local_, remote_)) {
-            ctx_.ports.debug("Previous " + cat_ + " contents belong to other folders; not used");
-            deleteStateFiles_ = true;
-            return;
-        }
+        // As on a first sync, one-sided files are then copied and nothing is deleted.
+        if (ctx_.state.FirstRun || ctx_.state.Abnormal == 1 || otherPair_) return;
         std::vector<std::string> names;
         if (!LoadStateFile(ctx_, cat_, names, false)) return;
         previous_.insert(names.begin(), names.end());
         previousAvailable_ = true;
-        deleteStateFiles_ = true;
+    }
+
+    // A file the previous contents would delete but that was modified after the last
+    // completed sync holds an edit the other side never saw: it is copied, not deleted.
+    bool ChangedAfterLastSync(const FileEntry& entry) const {
+        return record_.lastSync && entry.fileTime > *record_.lastSync;
     }
 
     bool InPrevious(const std::string& name) const {
         return previousAvailable_ && previous_.count(name) > 0;
     }
 
-    Next CompareBoth() {
-        if (CompareLocal() == Next::Error) return Next::Error;
+    void CompareBoth() {
+        CompareLocal();
         CompareRemote();
-        return Next::Go;
     }
 
     // Decides for every local file: copy it over, delete it, or let the date rule choose.
-    Next CompareLocal() {
+    void CompareLocal() {
         step_ = "Comparing Local, Remote, and Previous Folder Contents";
         stage_ = kStageComparingLocal;
         SetProgress(34);
@@ -291,23 +318,27 @@ class PairScan {
             SetProgress(35 + RoundHalfEven(30.0 * static_cast<double>(i) / n));
             ShowComparing(i, local_ + entry.FileName);
             if (entry.FileName.empty()) continue;
-            if (DecideLocal(entry, i) == Next::Error) return Next::Error;
+            DecideLocal(entry, i);
             Pause();
         }
-        return Next::Go;
     }
 
-    Next DecideLocal(const FileEntry& entry, std::size_t i) {
+    void DecideLocal(const FileEntry& entry, std::size_t i) {
         const std::string& name = entry.FileName;
-        if (entry.onOtherSide) {
+        if (entry.onOtherSide) return ApplyDateRule(entry, i);
+        if (InPrevious(name) && ChangedAfterLastSync(entry)) {
+            Plan(kTaskCopy, entry, local_, remote_,
+                 "Local copy of \"" + name +
+                     "\" needs to be copied to remote folder because it was changed after the "
+                     "last sync");
             newContents_.push_back(name);
-            return ApplyDateRule(entry, i);
+            return;
         }
         if (InPrevious(name)) {
             Plan(kTaskDelete, entry, local_, "",
                  "Local copy of \"" + name +
                      "\" needs to be deleted because it doesn't exist in remote folder any longer");
-            return Next::Go;
+            return;
         }
         stage_ = FileStage(kStageLocalOnly, i);
         Plan(kTaskCopy, entry, local_, remote_,
@@ -315,17 +346,26 @@ class PairScan {
                  "\" needs to be copied to remote folder because it doesn't exist in remote folder "
                  "and has not been synced previously");
         newContents_.push_back(name);
-        return Next::Go;
     }
 
     // The remote time is read again now: the remote listing may be minutes old. Only a
-    // remote copy that is later gets the tolerance; an earlier one loses at once.
-    Next ApplyDateRule(const FileEntry& entry, std::size_t i) {
+    // remote copy that is later gets the tolerance; an earlier one loses at once. Times are
+    // instants, so the rule means the same in the hour a daylight-saving change repeats.
+    // A twin that can no longer be read (a dangling link, a file removed meanwhile) makes a
+    // blank entry for that name alone; the rest of the pair is compared as usual.
+    void ApplyDateRule(const FileEntry& entry, std::size_t i) {
         stage_ = FileStage(kStageDateRule, i);
         const std::string& name = entry.FileName;
-        const std::optional<LocalDateTime> remoteTime = remoteFolder_->ModifiedTime(name);
-        if (!remoteTime) return Next::Error;
-        const int64_t d = SecondsBetween(entry.fileDate, *remoteTime);
+        const std::optional<platform::FileInfo> remote = remoteFolder_->Info(name);
+        if (!remote) {
+            // Said once per name: the remote pass may have found it unreadable already.
+            if (std::find(unreadable_.begin(), unreadable_.end(), name) == unreadable_.end()) {
+                SkipUnreadable(remote_, name);
+            }
+            return;
+        }
+        newContents_.push_back(name);
+        const int64_t d = remote->modifiedSeconds - entry.fileTime;
         if (d > ctx_.state.FileDateTolerance) {
             Plan(kTaskReplace, entry, remote_, local_,
                  "Local copy of \"" + name + "\" needs to be replaced since remote copy is newer");
@@ -333,7 +373,6 @@ class PairScan {
             Plan(kTaskReplace, entry, local_, remote_,
                  "Remote copy of \"" + name + "\" needs to be replaced since local copy is newer");
         }
-        return Next::Go;
     }
 
     // Decides for every remote file the local side lacks: copy it over or delete it. Those
@@ -356,6 +395,14 @@ class PairScan {
         const std::string& name = entry.FileName;
         if (entry.onOtherSide) {
             stage_ = FileStage(kStageRemoteOnBoth, i);
+            return;
+        }
+        if (InPrevious(name) && ChangedAfterLastSync(entry)) {
+            Plan(kTaskCopy, entry, remote_, local_,
+                 "Remote copy of \"" + name +
+                     "\" needs to be copied to local folder because it was changed after the "
+                     "last sync");
+            newContents_.push_back(name);
             return;
         }
         if (InPrevious(name)) {
@@ -386,7 +433,6 @@ class PairScan {
                                                  : "Remote Folder Is Empty");
             return false;
         }
-        if (deleteStateFiles_) DeleteStateFiles(ctx_, cat_);
         for (const PlannedTask& task : plan_) {
             if (ctx_.form.chkLogToFile.Checked()) WriteTaskLog(ctx_, task.decisionLine);
             QueueTask(ctx_, task.kind, cat_, task.entry, task.firstFolder, task.secondFolder);
@@ -401,14 +447,25 @@ class PairScan {
         ctx_.state.RunHadFailure = true;
     }
 
+    // An unreadable name the last sync recorded stays recorded: dropped, a deletion made
+    // meanwhile on the other side would be reverted by the next run.
+    void KeepUnreadableAsRecorded() {
+        std::unordered_set<std::string> recorded(newContents_.begin(), newContents_.end());
+        for (const std::string& name : unreadable_) {
+            if (InPrevious(name) && recorded.insert(name).second) newContents_.push_back(name);
+        }
+    }
+
     // The names both sides will hold once the tasks have run become the pending state file,
     // committed only when the run completes.
     void Save() {
         stage_ = kStageSaving;
         step_ = "Saving Current Folder Contents To Log";
         SetProgress(96);
+        KeepUnreadableAsRecorded();
         SaveStateFile(ctx_, cat_, newContents_, true);
-        SaveStatePair(ctx_, cat_, local_, remote_);
+        NoteScannedPair(ctx_, ScannedPair{cat_, local_, remote_, scanStarted_, localFileSystem_,
+                                          remoteFileSystem_});
         SetProgress(98);
     }
 
@@ -475,17 +532,18 @@ class PairScan {
     std::vector<FileEntry> remoteEntries_;
     std::unordered_set<std::string> previous_;
     bool previousAvailable_ = false;
-    bool deleteStateFiles_ = false;
+    PairRecord record_;
+    bool otherPair_ = false;
+    int64_t scanStarted_ = 0;
+    uint64_t localFileSystem_ = 0;
+    uint64_t remoteFileSystem_ = 0;
+    std::vector<std::string> unreadable_;
     std::vector<std::string> newContents_;
     std::vector<PlannedTask> plan_;
     int plannedDeletes_ = 0;
 };
 
 }  // namespace
-
-int64_t SecondsBetween(const LocalDateTime& from, const LocalDateTime& to) {
-    return WallSeconds(to) - WallSeconds(from);
-}
 
 void ScanFolderPair(Context& ctx, const std::string& localPath, const std::string& remotePath,
                     const std::string& pattern, const std::string& category) {

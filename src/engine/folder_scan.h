@@ -18,8 +18,4 @@ namespace vfs {
 void ScanFolderPair(Context& ctx, const std::string& localPath, const std::string& remotePath,
                     const std::string& pattern, const std::string& category);
 
-// Whole seconds from one local time to another as read off the wall clock (positive when
-// `to` is later).
-int64_t SecondsBetween(const LocalDateTime& from, const LocalDateTime& to);
-
 }  // namespace vfs

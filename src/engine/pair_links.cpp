@@ -47,6 +47,20 @@ LinkState UsableOrError(bool usable) {
     return usable ? LinkState::Active : LinkState::Error;
 }
 
+// A task line carries its folders between double quotes and the state files keep one entry
+// per line, so a folder path holding a quote or a control character would be read back as
+// another folder: such a path is never used.
+bool IsCarriablePath(const std::string& path) {
+    return std::none_of(path.begin(), path.end(), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return c == '"' || byte < 0x20 || byte == 0x7f;
+    });
+}
+
+bool UsableFolder(const std::string& path) {
+    return IsCarriablePath(path) && FolderExists(path);
+}
+
 bool RowBelow(const ListBox& list, int row) {
     return row < static_cast<int>(list.ListCount());
 }
@@ -103,8 +117,8 @@ int AudioRowLimit(const Context& ctx) {
 
 bool ValidatePath(Context& ctx, int category) {
     if (category < 0 || category >= kCategoryCount) return false;
-    return FolderExists(ctx.form.LocalPathBox(category).Text()) &&
-           FolderExists(ctx.form.RemotePathBox(category).Text());
+    return UsableFolder(ctx.form.LocalPathBox(category).Text()) &&
+           UsableFolder(ctx.form.RemotePathBox(category).Text());
 }
 
 bool ValidateAudioPath(Context& ctx, int row) {
@@ -115,7 +129,7 @@ bool ValidateAudioPath(Context& ctx, int row) {
     const std::string& localPath = local.Item(static_cast<std::size_t>(row));
     const std::string& remotePath = remote.Item(static_cast<std::size_t>(row));
     if (!IsChosenEntry(localPath) || !IsChosenEntry(remotePath)) return false;
-    return FolderExists(localPath) && FolderExists(remotePath);
+    return UsableFolder(localPath) && UsableFolder(remotePath);
 }
 
 void ValidatePaths(Context& ctx) {

@@ -4,10 +4,21 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "engine/task_view.h"
 
 namespace vfs {
+
+// A pair this run scanned, as its record will say once the run commits.
+struct ScannedPair {
+    std::string category;
+    std::string localPath;
+    std::string remotePath;
+    int64_t scanStarted = 0;  // UTC seconds since the epoch
+    uint64_t localFileSystem = 0;
+    uint64_t remoteFileSystem = 0;
+};
 
 struct ProgramState {
     // Run phases and guards.
@@ -53,6 +64,12 @@ struct ProgramState {
     // Outcome of the runs so far, for the headless program's exit status: a task failed,
     // or an enabled, configured pair was unreachable or stopped because one side was empty.
     bool RunHadFailure = false;
+
+    // The sync record of the run in progress: the pairs scanned, and why a write of the
+    // record failed (empty while none has). A run whose record could not be written
+    // commits nothing.
+    std::vector<ScannedPair> ScannedPairs;
+    std::string RecordWriteFailure;
 };
 
 }  // namespace vfs

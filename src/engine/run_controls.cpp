@@ -25,7 +25,7 @@ void LockRunControls(Context& ctx) {
     f.cmdRun.SetEnabled(false);
     f.cmdRun.SetVisible(false);
     SetRunSettingsEnabled(f, false);
-    f.picIcon.SetPictureId("taskBarScanIcon(7)");
+    f.picIcon.SetPictureId("taskBarScanIcon7");
     f.picIconBox.SetVisible(true);
     f.frmPaths.SetEnabled(false);
 }

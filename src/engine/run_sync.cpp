@@ -51,6 +51,7 @@ void ApplyRunSpeed(Context& ctx) {
 
 void StartScanPhase(Context& ctx) {
     ctx.state.SyncInProgress = true;
+    BeginRunRecord(ctx);
     ctx.ports.yield();
     ctx.state.LastSyncTime = MsSinceMidnight(ctx);
 }

@@ -2,10 +2,15 @@
 
 #include <strings.h>
 
+#include <cerrno>
+#include <charconv>
+#include <cstring>
 #include <string_view>
 
+#include "engine/activity_log.h"
 #include "form/folder_categories.h"
 #include "platform/file_system.h"
+#include "platform/record_file.h"
 
 namespace vfs {
 
@@ -27,7 +32,7 @@ std::string_view TrimBlanks(std::string_view text) {
     return text.substr(first, last - first + 1);
 }
 
-// The lines of a state or record text: blanks around the whole text dropped, split at
+// The lines of a diagnostic record text: blanks around the whole text dropped, split at
 // CR LF into at most kMaxLineParts parts, each but the last trimmed; the last part reached
 // holds only the first line after the previous break, the rest of the text is ignored.
 std::vector<std::string_view> SplitLines(std::string_view text) {
@@ -69,8 +74,7 @@ std::string CategoryFilePath(const Context& ctx, const std::string& category, bo
 
 bool LoadNames(const std::string& path, std::vector<std::string>& names) {
     names.clear();
-    if (!FileExists(path)) return false;
-    const std::optional<std::string> text = platform::ReadWholeFile(path);
+    const std::optional<std::string> text = platform::ReadRegularFile(path);
     if (!text || text->empty()) return false;
     names = ParseStateText(*text);
     return !names.empty();
@@ -89,12 +93,24 @@ std::string StateText(const std::vector<std::string>& names) {
     return text;
 }
 
-void SaveNames(const std::string& path, const std::vector<std::string>& names) {
-    platform::WriteFileAtomic(path, StateText(names));
+bool SaveNames(const std::string& path, const std::vector<std::string>& names) {
+    return platform::WriteFileAtomic(path, StateText(names));
 }
 
 bool EnsureFolder(const std::string& folder) {
     return FolderExists(folder) || MakeFolderPath(folder);
+}
+
+// The first failed write of the run's record and the system's reason for it.
+void NoteRecordWriteFailure(Context& ctx, int error) {
+    if (!ctx.state.RecordWriteFailure.empty()) return;
+    ctx.state.RecordWriteFailure = error != 0 ? std::strerror(error) : "Write failed";
+}
+
+// Writes a record file; a failure is noted for the commit.
+void WriteRecord(Context& ctx, const std::string& path, const std::string& text) {
+    errno = 0;
+    if (!platform::WriteFileAtomic(path, text)) NoteRecordWriteFailure(ctx, errno);
 }
 
 // Blanks out every entry equal to the name regardless of case; true when one was found.
@@ -138,10 +154,20 @@ std::vector<std::string> AllStateCategories(const Context& ctx) {
 }
 
 std::vector<std::string> ParseStateText(const std::string& text) {
-    std::vector<std::string_view> parts = SplitLines(text);
-    // The text after the final line break is not a name.
-    if (!parts.empty()) parts.pop_back();
-    return std::vector<std::string>(parts.begin(), parts.end());
+    // Every name exactly as written: a blank at either end is part of the name (" show.kvo"
+    // and "show.kvo" are two files), and there is no limit on the count, or the late names
+    // of a large folder would be taken for new files and deletions reverted. The text after
+    // the final line break is not a name.
+    std::vector<std::string> names;
+    const std::string_view all(text);
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t at = all.find(kLineBreak, start);
+        if (at == std::string_view::npos) break;
+        names.emplace_back(all.substr(start, at - start));
+        start = at + kLineBreak.size();
+    }
+    return names;
 }
 
 bool LoadStateFile(const Context& ctx, const std::string& category, std::vector<std::string>& names,
@@ -151,39 +177,81 @@ bool LoadStateFile(const Context& ctx, const std::string& category, std::vector<
     return LoadNames(CategoryFilePath(ctx, category, pending), names);
 }
 
-void SaveStateFile(const Context& ctx, const std::string& category,
-                   const std::vector<std::string>& names, bool pending) {
-    if (!EnsureFolder(StateFolder(ctx))) return;
-    SaveNames(CategoryFilePath(ctx, category, pending), names);
+void SaveStateFile(Context& ctx, const std::string& category, const std::vector<std::string>& names,
+                   bool pending) {
+    errno = 0;
+    if (!EnsureFolder(StateFolder(ctx))) {
+        if (pending) NoteRecordWriteFailure(ctx, errno);
+        return;
+    }
+    const std::string path = CategoryFilePath(ctx, category, pending);
+    if (pending) {
+        WriteRecord(ctx, path, StateText(names));
+    } else {
+        SaveNames(path, names);
+    }
 }
 
 namespace {
+
+constexpr std::string_view kLastSyncKey = "LastSync=";
+constexpr std::string_view kLocalFileSystemKey = "LocalFileSystem=";
+constexpr std::string_view kRemoteFileSystemKey = "RemoteFileSystem=";
 
 std::string PairRecordPath(const Context& ctx, const std::string& category) {
     return StateFolder(ctx) + kSep + StateBaseName(category) + kPairExtension;
 }
 
-std::string PairRecordText(const std::string& localPath, const std::string& remotePath) {
-    return localPath + std::string(kLineBreak) + remotePath + std::string(kLineBreak);
+template <typename Number>
+std::optional<Number> ValueAfter(std::string_view line, std::string_view key) {
+    if (!line.starts_with(key)) return std::nullopt;
+    line.remove_prefix(key.size());
+    Number value{};
+    const auto [end, error] = std::from_chars(line.data(), line.data() + line.size(), value);
+    if (error != std::errc() || end != line.data() + line.size()) return std::nullopt;
+    return value;
 }
 
 }  // namespace
 
-void SaveStatePair(const Context& ctx, const std::string& category, const std::string& localPath,
-                   const std::string& remotePath) {
-    if (!EnsureFolder(StateFolder(ctx))) return;
-    const std::string path = PairRecordPath(ctx, category);
-    const std::string text = PairRecordText(localPath, remotePath);
-    // Most runs scan the same folders again: no rewrite (and no flush) for an unchanged pair.
-    if (platform::ReadWholeFile(path) == text) return;
-    platform::WriteFileAtomic(path, text);
+std::string PairRecordText(const PairRecord& record) {
+    const std::string br(kLineBreak);
+    std::string text = record.localPath + br + record.remotePath + br;
+    if (record.lastSync) text += std::string(kLastSyncKey) + std::to_string(*record.lastSync) + br;
+    if (record.localFileSystem) {
+        text += std::string(kLocalFileSystemKey) + std::to_string(*record.localFileSystem) + br;
+    }
+    if (record.remoteFileSystem) {
+        text += std::string(kRemoteFileSystemKey) + std::to_string(*record.remoteFileSystem) + br;
+    }
+    return text;
 }
 
-bool StatePairMatches(const Context& ctx, const std::string& category, const std::string& localPath,
-                      const std::string& remotePath) {
-    if (StateFolder(ctx).empty()) return true;
-    const std::optional<std::string> text = platform::ReadWholeFile(PairRecordPath(ctx, category));
-    return !text || *text == PairRecordText(localPath, remotePath);
+std::optional<PairRecord> ParsePairRecord(const std::string& text) {
+    const std::vector<std::string> lines = ParseStateText(text);
+    if (lines.size() < 2) return std::nullopt;
+    PairRecord record{lines[0], lines[1], {}, {}, {}};
+    for (std::size_t i = 2; i < lines.size(); ++i) {
+        const std::string_view line = lines[i];
+        if (auto v = ValueAfter<int64_t>(line, kLastSyncKey)) record.lastSync = v;
+        if (auto v = ValueAfter<uint64_t>(line, kLocalFileSystemKey)) record.localFileSystem = v;
+        if (auto v = ValueAfter<uint64_t>(line, kRemoteFileSystemKey)) record.remoteFileSystem = v;
+    }
+    return record;
+}
+
+std::optional<PairRecord> LoadStatePair(const Context& ctx, const std::string& category) {
+    if (StateFolder(ctx).empty()) return std::nullopt;
+    const std::optional<std::string> text =
+        platform::ReadRegularFile(PairRecordPath(ctx, category));
+    if (!text) return std::nullopt;
+    return ParsePairRecord(*text);
+}
+
+void NoteScannedPair(Context& ctx, const ScannedPair& pair) {
+    std::erase_if(ctx.state.ScannedPairs,
+                  [&](const ScannedPair& p) { return p.category == pair.category; });
+    ctx.state.ScannedPairs.push_back(pair);
 }
 
 void DeleteStateFiles(const Context& ctx, const std::string& category) {
@@ -199,18 +267,61 @@ void DeleteAllStateFiles(const Context& ctx, bool pending) {
     }
 }
 
-void CommitStateFiles(const Context& ctx) {
-    if (!FolderExists(StateFolder(ctx))) return;
+namespace {
+
+// Writes the record of every scanned pair whose pending state is there to be committed.
+void WritePairRecords(Context& ctx) {
+    for (const ScannedPair& pair : ctx.state.ScannedPairs) {
+        if (!platform::IsRegularFile(CategoryFilePath(ctx, pair.category, true))) continue;
+        const PairRecord record{pair.localPath, pair.remotePath, pair.scanStarted,
+                                pair.localFileSystem, pair.remoteFileSystem};
+        const std::string path = PairRecordPath(ctx, pair.category);
+        const std::string text = PairRecordText(record);
+        // No rewrite (and no flush) for an unchanged record.
+        if (platform::ReadRegularFile(path) == text) continue;
+        WriteRecord(ctx, path, text);
+        if (!ctx.state.RecordWriteFailure.empty()) return;
+    }
+}
+
+void ReplaceCommittedStates(Context& ctx) {
     for (const std::string& category : AllStateCategories(ctx)) {
         const std::string pendingPath = CategoryFilePath(ctx, category, true);
-        // A committed file that is still there keeps its place: both files stay.
-        if (FileExists(pendingPath)) {
-            platform::RenameNoReplace(pendingPath, CategoryFilePath(ctx, category, false));
+        if (!platform::IsRegularFile(pendingPath)) continue;
+        errno = 0;
+        if (!platform::ReplaceByRename(pendingPath, CategoryFilePath(ctx, category, false))) {
+            return NoteRecordWriteFailure(ctx, errno);
         }
     }
 }
 
-void RemoveFromPendingStates(const Context& ctx, const std::string& fileName) {
+void CommitNothing(Context& ctx) {
+    DeleteAllStateFiles(ctx, true);
+    const std::string text = " - Sync    Sync Record Not Saved, Nothing Committed [" +
+                             ctx.state.RecordWriteFailure + "]";
+    ctx.form.lblStatus.SetCaption(TimeStamp(ctx) + text);
+    LogLine(ctx, TimeStamp(ctx) + text);
+    ctx.state.RunHadFailure = true;
+}
+
+}  // namespace
+
+void CommitStateFiles(Context& ctx) {
+    if (FolderExists(StateFolder(ctx))) {
+        if (ctx.state.RecordWriteFailure.empty()) WritePairRecords(ctx);
+        if (ctx.state.RecordWriteFailure.empty()) ReplaceCommittedStates(ctx);
+    }
+    // Also when the state folder itself could not be made: the run still has to say so.
+    if (!ctx.state.RecordWriteFailure.empty()) CommitNothing(ctx);
+    BeginRunRecord(ctx);
+}
+
+void BeginRunRecord(Context& ctx) {
+    ctx.state.ScannedPairs.clear();
+    ctx.state.RecordWriteFailure.clear();
+}
+
+void RemoveFromPendingStates(Context& ctx, const std::string& fileName) {
     const std::string folder = StateFolder(ctx);
     if (!FolderExists(folder)) return;
     const auto listed = platform::ListFolder(folder, std::string("*") + kPendingExtension);
@@ -221,8 +332,21 @@ void RemoveFromPendingStates(const Context& ctx, const std::string& fileName) {
         const std::string path = folder + kSep + entry;
         std::vector<std::string> names;
         if (!LoadNames(path, names)) continue;
-        if (BlankOutName(names, fileName)) SaveNames(path, names);
+        if (BlankOutName(names, fileName)) WriteRecord(ctx, path, StateText(names));
     }
+}
+
+void KeepInPendingState(Context& ctx, const std::string& category, const std::string& fileName) {
+    errno = 0;
+    if (!EnsureFolder(StateFolder(ctx))) return NoteRecordWriteFailure(ctx, errno);
+    const std::string path = CategoryFilePath(ctx, category, true);
+    std::vector<std::string> names;
+    LoadNames(path, names);
+    for (const std::string& name : names) {
+        if (name == fileName) return;
+    }
+    names.push_back(fileName);
+    WriteRecord(ctx, path, StateText(names));
 }
 
 std::vector<StateRecord> ParseRecordText(const std::string& text) {

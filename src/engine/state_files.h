@@ -3,6 +3,8 @@
 // the current run (".tmp", pending). One name per line, CR LF.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,24 +28,47 @@ std::vector<std::string> ParseStateText(const std::string& text);
 
 bool LoadStateFile(const Context& ctx, const std::string& category, std::vector<std::string>& names,
                    bool pending);
-void SaveStateFile(const Context& ctx, const std::string& category,
-                   const std::vector<std::string>& names, bool pending);
+// A failed write of the pending state is noted in RecordWriteFailure (see CommitStateFiles).
+void SaveStateFile(Context& ctx, const std::string& category, const std::vector<std::string>& names,
+                   bool pending);
 void DeleteStateFiles(const Context& ctx, const std::string& category);
 void DeleteAllStateFiles(const Context& ctx, bool pending);
-void CommitStateFiles(const Context& ctx);
-void RemoveFromPendingStates(const Context& ctx, const std::string& fileName);
+// Ends a run's record: the pair records of the scanned pairs are written (with the time of
+// their scan as the time of the last completed sync), then every pending state file
+// replaces its committed one. When any write of the run's record failed, nothing is
+// committed: the pending files are removed (which needs no space), the committed state stays
+// as it was before the run, and the run fails with a line that says why. A name is never
+// recorded as synced because its removal could not be written.
+void CommitStateFiles(Context& ctx);
+// Starts the record of a new run: what a run that never reached its commit noted (the pairs
+// it scanned, a failed write) is not this run's.
+void BeginRunRecord(Context& ctx);
+void RemoveFromPendingStates(Context& ctx, const std::string& fileName);
+// Puts a name (back) into a category's pending state: a Delete that failed leaves the file
+// where it was, and the next run must decide the same way and try the deletion again
+// rather than take the survivor for a new file and copy it back.
+void KeepInPendingState(Context& ctx, const std::string& category, const std::string& fileName);
 
-// The folder pair a category's state belongs to, kept beside its state files (base name +
-// ".pair": the local and the remote folder, one per line). The state files hold names only;
-// without this record a pair whose folders were changed in the settings file would be
+// The record of the folder pair a category's state belongs to, kept beside its state files
+// (base name + ".pair"): the local and the remote folder, one per line, then the time of the
+// pair's last completed sync and the file system each folder lay on then. Records of two
+// lines (written before the rest was kept) read as pairs with no time and no file systems.
+// Without this record a pair whose folders were changed in the settings file would be
 // compared with the old pair's names, and files missing from the new folder would be taken
 // for deletions.
-void SaveStatePair(const Context& ctx, const std::string& category, const std::string& localPath,
-                   const std::string& remotePath);
-// False only when a record exists and names other folders; state saved before such records
-// were kept has none and is trusted as before.
-bool StatePairMatches(const Context& ctx, const std::string& category, const std::string& localPath,
-                      const std::string& remotePath);
+struct PairRecord {
+    std::string localPath;
+    std::string remotePath;
+    std::optional<int64_t> lastSync;  // UTC seconds since the epoch
+    std::optional<uint64_t> localFileSystem;
+    std::optional<uint64_t> remoteFileSystem;
+};
+std::string PairRecordText(const PairRecord& record);
+std::optional<PairRecord> ParsePairRecord(const std::string& text);
+// Nothing when there is no record, or none that can be read as one.
+std::optional<PairRecord> LoadStatePair(const Context& ctx, const std::string& category);
+// Notes the scanned pair for the commit of this run (a later scan of the category wins).
+void NoteScannedPair(Context& ctx, const ScannedPair& pair);
 
 // The diagnostic record form: fields separated by the character with code 1.
 struct StateRecord {

@@ -131,10 +131,9 @@ bool EnoughSpace(TaskRun& run, const std::string& source, const std::string& des
     int64_t size = found && found->regular ? found->size : -1;
     if (free >= static_cast<double>(size)) return true;
     run.TaskStep = kStepCopyNoSpace;
-    AddCompletedLine(run.ctx, TimeStamp(run.ctx) +
-                                  " - Copy/Replace Canceled, insufficient space (" +
-                                  std::to_string(size) + ") to save to " + destination + "(" +
-                                  PlainNumber(free) + ")");
+    LogLine(run.ctx, TimeStamp(run.ctx) + " - Copy/Replace Canceled, insufficient space (" +
+                         std::to_string(size) + ") to save to " + destination + "(" +
+                         PlainNumber(free) + ")");
     ForgetInPendingStates(run);
     return false;
 }
@@ -198,8 +197,8 @@ Outcome FailedCopy(TaskRun& run, const platform::CopyResult& result) {
         LogLine(run.ctx, TimeStamp(run.ctx) + " - Copy/Replace failed, " + source +
                              " changed while it was copied to " + destination);
     } else {
-        AddCompletedLine(run.ctx, TimeStamp(run.ctx) + " - Copy/Replace failed, unable to copy " +
-                                      source + " to " + destination + Reason(result.error));
+        LogLine(run.ctx, TimeStamp(run.ctx) + " - Copy/Replace failed, unable to copy " + source +
+                             " to " + destination + Reason(result.error));
     }
     ForgetInPendingStates(run);
     return Outcome::Failed;
@@ -220,8 +219,8 @@ Outcome SwapIn(platform::FileSystem& fs, const std::string& destination,
 // copied, so it is reported as a failure rather than logged as done.
 Outcome BackupFailedBeforeCopy(TaskRun& run) {
     run.TaskStep = kStepCopyBackupFailed;
-    AddCompletedLine(run.ctx, TimeStamp(run.ctx) + " - Copy/Replace Canceled, Backup of " +
-                                  run.task.secondPath + " Failed");
+    LogLine(run.ctx, TimeStamp(run.ctx) + " - Copy/Replace Canceled, Backup of " +
+                         run.task.secondPath + " Failed");
     return Outcome::Failed;
 }
 
@@ -246,12 +245,17 @@ Outcome CopyOrReplace(TaskRun& run, bool backupSuccess) {
 Outcome DeleteTask(TaskRun& run, bool backupSuccess) {
     run.TaskStep = kStepDeleteStarted;
     const std::string& file = run.task.firstPath;
+    // A file that is still there stays in the record, so the next run deletes it again.
+    const std::string name = file.substr(file.find_last_of(kSep) + 1);
     if (backupSuccess) {
         run.TaskStep = kStepDeleting;
-        return run.fs().RemoveFile(file) ? Outcome::Done : Outcome::Error;
+        if (run.fs().RemoveFile(file)) return Outcome::Done;
+        KeepInPendingState(run.ctx, run.task.category, name);
+        return Outcome::Error;
     }
     run.TaskStep = kStepDeleteBackupFailed;
     LogLine(run.ctx, TimeStamp(run.ctx) + " - Delete Canceled, Backup of " + file + " Failed");
+    KeepInPendingState(run.ctx, run.task.category, name);
     return Outcome::Failed;
 }
 
@@ -320,9 +324,8 @@ bool StillAsScanned(TaskRun& run, const TaskView& view) {
 }
 
 void ReportUnexpectedError(TaskRun& run) {
-    AddCompletedLine(run.ctx, TimeStamp(run.ctx) + " - Copy/Replace/Delete Error " +
-                                  std::to_string(run.TaskStep) + " Encountered " +
-                                  run.task.remainder);
+    LogLine(run.ctx, TimeStamp(run.ctx) + " - Copy/Replace/Delete Error " +
+                         std::to_string(run.TaskStep) + " Encountered " + run.task.remainder);
     if (run.task.TaskMode != kTaskDelete) ForgetInPendingStates(run);
 }
 

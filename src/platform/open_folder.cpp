@@ -38,8 +38,8 @@ std::optional<FileInfo> PosixOpenFolder::Info(const std::string& name) const {
         ::fstatat(fd_.Get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode)) {
         return std::nullopt;
     }
-    return FileInfo{EpochToLocal(static_cast<int64_t>(st.st_mtim.tv_sec)),
-                    static_cast<int64_t>(st.st_size)};
+    const auto seconds = static_cast<int64_t>(st.st_mtim.tv_sec);
+    return FileInfo{EpochToLocal(seconds), static_cast<int64_t>(st.st_size), seconds};
 }
 
 std::optional<LocalDateTime> PosixOpenFolder::ModifiedTime(const std::string& name) const {

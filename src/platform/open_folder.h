@@ -21,6 +21,9 @@ enum class Presence { Present, Absent, Unknown };
 struct FileInfo {
     LocalDateTime modified;  // last-modified local time, whole seconds
     int64_t size = 0;
+    // The same moment as an instant (UTC seconds since the epoch): local times repeat in
+    // the autumn hour, so times are compared as instants.
+    int64_t modifiedSeconds = 0;
 };
 
 // What the scan asks of an open folder. The file system hands one out (see FileSystem), so

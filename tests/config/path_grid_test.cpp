@@ -137,6 +137,33 @@ TEST_F(PathGridTest, ValidateAudioPathNeedsBothRowsChosenAndExisting) {
     EXPECT_FALSE(ValidatePath(app.ctx, -1));
 }
 
+// A task line quotes its folders, so a folder whose path holds a quote or a control
+// character could be read back as another one; such folders exist but are not usable.
+TEST_F(PathGridTest, FoldersTheTaskLineCannotCarryAreInvalid) {
+    struct Case {
+        std::string name;
+        bool usable;
+    };
+    const std::vector<Case> cases = {
+        {"say \"hi\"", false},   {"tab\there", false},       {"line\nbreak", false},
+        {"bell\x07", false},     {"delete\x7f", false},      {"blank and * ?", true},
+        {"Sende\xc3\xa4", true}, {"semi;colon,comma", true},
+    };
+    for (const Case& c : cases) {
+        const std::string folder = dir / c.name;
+        MakeDirs(folder);
+        app.form.txtLPLog.SetText(local);
+        app.form.txtRPLog.SetText(folder);
+        pathLink(0).SetTag("1");
+        ValidatePaths(app.ctx);
+        EXPECT_EQ(pathLink(0).Tag(), c.usable ? "1" : "-1") << c.name;
+        app.form.lstLAudioPaths.Clear();
+        app.form.lstRAudioPaths.Clear();
+        AddRow(folder, remote, "1");
+        EXPECT_EQ(ValidateAudioPath(app.ctx, 0), c.usable) << c.name;
+    }
+}
+
 TEST_F(PathGridTest, ToggleSwitchesOffOrBackOnWithAFreshCheck) {
     app.form.txtLHotkey.SetText(local);
     app.form.txtRHotkey.SetText(remote);

@@ -394,6 +394,24 @@ TEST_F(SettingsStoreTest, AnUnwritableFileLosesTheWritesButStaysIntact) {
     EXPECT_EQ(ReadFile(File()), original);
 }
 
+// A run and a close while busy set shorter pauses for themselves; what is saved is the level
+// the operator chose, so the next start finds the same level.
+TEST_F(SettingsStoreTest, TheChosenSpeedLevelIsSavedWhateverPausesAreInForce) {
+    for (int level = 0; level < static_cast<int>(kSpeedLevels.size()); ++level) {
+        const SpeedPauses chosen = OnSelectionPauses(level);
+        LoadWith("SleepTimeCopy=" + std::to_string(chosen.copyMs) +
+                 "\r\nSleepTimeSync=" + std::to_string(chosen.syncMs) + "\r\n");
+        ASSERT_EQ(app.form.cboSyncSpeed.ListIndex(), level);
+        for (SpeedPauses inForce : {RunSpeedPauses(level), SpeedPauses{0, 0}}) {
+            app.state.SleepTimeCopy = inForce.copyMs;
+            app.state.SleepTimeSync = inForce.syncMs;
+            SaveSettings(app.ctx);
+            EXPECT_EQ(Stored("Settings", "SleepTimeCopy"), std::to_string(chosen.copyMs)) << level;
+            EXPECT_EQ(Stored("Settings", "SleepTimeSync"), std::to_string(chosen.syncMs)) << level;
+        }
+    }
+}
+
 TEST_F(SettingsStoreTest, ALoadThenSaveReproducesAFullyPopulatedFile) {
     const std::string full =
         "; settings of the studio B playout machine\r\n"

@@ -26,15 +26,8 @@ using test::ReadFile;
 using test::SetMtime;
 using test::WriteFile;
 
-constexpr int64_t kOld = 1600000000;
 constexpr int kFillers = 30;  // at one task per 100 ms tick: three seconds of run
-const std::vector<std::string> kSyncAndExit = {"HEADLESS", "SYNCANDEXIT"};
 const std::string kRunStarted = " - Sync    Starting File Sync: ";
-
-void Write(const std::string& path, const std::string& text, int64_t mtime) {
-    WriteFile(path, text);
-    SetMtime(path, mtime);
-}
 
 std::vector<std::string> Names(const std::string& folder) {
     std::vector<std::string> names;

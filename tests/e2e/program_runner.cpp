@@ -159,4 +159,9 @@ bool Contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
 
+void Write(const std::string& path, const std::string& text, int64_t mtime) {
+    test::WriteFile(path, text);
+    test::SetMtime(path, mtime);
+}
+
 }  // namespace vfs::e2e

@@ -5,6 +5,8 @@
 
 #include <sys/types.h>
 
+#include <cstdint>
+
 #include <string>
 #include <vector>
 
@@ -64,6 +66,14 @@ class ProgramFolder {
     std::string prog_;
     mutable int starts_ = 0;
 };
+
+// The command line of a scheduled run: no window, one sync, then exit.
+inline const std::vector<std::string> kSyncAndExit = {"HEADLESS", "SYNCANDEXIT"};
+// A modified time well in the past (September 2020), for files that are "old" on purpose.
+inline constexpr int64_t kOld = 1600000000;
+
+// Writes a file and gives it the modified time (seconds since the epoch).
+void Write(const std::string& path, const std::string& text, int64_t mtime = kOld);
 
 // Lines of a text (LF or CR LF) with the leading "HH:MM:SS" of each replaced by "T".
 std::vector<std::string> StampedLines(const std::string& text);

@@ -15,14 +15,6 @@ using test::ReadFile;
 using test::SetMtime;
 using test::WriteFile;
 
-constexpr int64_t kOld = 1600000000;
-const std::vector<std::string> kSyncAndExit = {"HEADLESS", "SYNCANDEXIT"};
-
-void Write(const std::string& path, const std::string& text, int64_t mtime) {
-    WriteFile(path, text);
-    SetMtime(path, mtime);
-}
-
 struct SyncRunTest : ::testing::Test {
     ProgramFolder pf;
     std::string L = pf / "L";

@@ -181,7 +181,9 @@ TEST(DiskHelpersTest, FolderAndFileExistence) {
 
     EXPECT_TRUE(FileExists(dir / "sub/Spot.wav"));
     EXPECT_TRUE(FileExists(dir / "sub"));
-    EXPECT_TRUE(FileExists(dir / "sub/*.wav"));
+    // '*' and '?' are name characters, not a search.
+    EXPECT_FALSE(FileExists(dir / "sub/*.wav"));
+    EXPECT_FALSE(FileExists(dir / "sub/Sp?t.wav"));
     EXPECT_FALSE(FileExists(dir / "sub/other.wav"));
     EXPECT_FALSE(FileExists(""));
 }

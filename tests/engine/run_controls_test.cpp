@@ -26,7 +26,7 @@ TEST(RunControls, LockedForTheRunAndHandedBackAfterIt) {
     EXPECT_FALSE(f.cmdRun.Visible());
     EXPECT_FALSE(f.frmPaths.Enabled());
     EXPECT_TRUE(f.picIconBox.Visible());
-    EXPECT_EQ(f.picIcon.PictureId(), "taskBarScanIcon(7)");
+    EXPECT_EQ(f.picIcon.PictureId(), "taskBarScanIcon7");
     for (const Control* c : RunSettings(f))
         EXPECT_FALSE(c->Enabled()) << c->Name();
     EXPECT_TRUE(f.btnBrowse[15].Enabled()) << "only the backup folder's browse button";
