@@ -30,6 +30,27 @@ QString LabelCaption(const std::string& text) {
     return caption;
 }
 
+// A caption that does not fit a button's width goes on two lines, broken at the blank
+// nearest its middle, when the button is tall enough for them.
+QString FitToButton(const QPushButton* button, const QString& caption) {
+    const QFontMetrics metrics(button->font());
+    if (caption.contains(QLatin1Char('\n')) ||
+        metrics.horizontalAdvance(caption) + 8 <= button->width() ||
+        button->height() < 2 * metrics.lineSpacing() + 6) {
+        return caption;
+    }
+    int best = -1;
+    for (int i = caption.indexOf(QLatin1Char(' ')); i >= 0;
+         i = caption.indexOf(QLatin1Char(' '), i + 1)) {
+        if (best < 0 || std::abs(i - caption.size() / 2) < std::abs(best - caption.size() / 2))
+            best = i;
+    }
+    if (best < 0) return caption;
+    QString wrapped = caption;
+    wrapped[best] = QLatin1Char('\n');
+    return wrapped;
+}
+
 void Common(QWidget* widget, const Control& model) {
     widget->setVisible(model.Visible());
     widget->setEnabled(model.Enabled());
@@ -106,7 +127,8 @@ QPushButton* FormBinding::Button(vfs::Button& model, QWidget* parent, QRect desi
     button->setFocusPolicy(Qt::TabFocus);
     OnChange(model.Name(), [button, &model, fallbackCaption] {
         const QSignalBlocker blocker(button);
-        button->setText(model.Caption().empty() ? fallbackCaption : Caption(model.Caption()));
+        button->setText(FitToButton(
+            button, model.Caption().empty() ? fallbackCaption : Caption(model.Caption())));
         button->setToolTip(Qs(model.ToolTip()));
         if (!model.Picture().empty()) {
             // A picture button shows its own picture for the disabled state, not a greyed

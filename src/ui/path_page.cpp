@@ -131,7 +131,8 @@ void BuildPathPage(Context& ctx, FormBinding& bind, QWidget* page) {
     for (int category = 0; category < kCategoryCount; ++category)
         BuildCategoryRow(ctx, bind, page, category);
     BuildAudioBlock(ctx, bind, page);
-    bind.Button(form.cmdLoadPaths, page, TwipsRect(180, 5085, 2655, 375),
+    // Left of the audio lists, which reach down beside it with the extended folders shown.
+    bind.Button(form.cmdLoadPaths, page, TwipsRect(90, 5085, 1290, 630),
                 [&ctx] { cmdLoadPaths_Click(ctx); });
     bind.Text(form.txtSession, page, TwipsRect(3000, 5085, 600, 315));
     bind.Button(form.cmdValPaths, page, TwipsRect(3700, 5085, 1800, 375),

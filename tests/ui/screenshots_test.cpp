@@ -1,7 +1,9 @@
 // Pictures of every page as an operator sees them, written to the build folder, and a
 // check that no caption on any page is cut off by its control's size.
 #include <QAbstractButton>
+#include <QAbstractScrollArea>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QLabel>
 #include <QPushButton>
@@ -48,13 +50,44 @@ QStringList ClippedCaptions(QWidget& page) {
     for (QAbstractButton* button : page.findChildren<QAbstractButton*>()) {
         if (!button->isVisible() || button->text().isEmpty()) continue;
         // A push button's size hint holds the style's minimum width; its text is what counts.
-        const int needed = qobject_cast<QPushButton*>(button)
-                               ? button->fontMetrics().horizontalAdvance(button->text()) + 4
-                               : button->sizeHint().width();
+        int needed = button->sizeHint().width();
+        if (qobject_cast<QPushButton*>(button)) {
+            needed = 0;
+            for (const QString& line : button->text().split(QLatin1Char('\n')))
+                needed = std::max(needed, button->fontMetrics().horizontalAdvance(line) + 4);
+        }
         if (needed > button->width() + 1) clipped << button->objectName() + ": " + button->text();
     }
     return clipped;
 }
+
+// Controls side by side on one page or frame do not cover each other.
+QStringList OverlappingControls(QWidget& container) {
+    QStringList overlapping;
+    QList<QWidget*> shown;
+    for (QObject* child : container.children()) {
+        auto* widget = qobject_cast<QWidget*>(child);
+        if (widget && widget->isVisible() && !widget->isWindow()) shown << widget;
+    }
+    for (int i = 0; i < shown.size(); ++i) {
+        for (int j = i + 1; j < shown.size(); ++j) {
+            if (shown[i]->geometry().intersects(shown[j]->geometry()))
+                overlapping << shown[i]->objectName() + " / " + shown[j]->objectName();
+        }
+    }
+    for (QWidget* widget : shown) {
+        if (widget->children().size() > 1 && !qobject_cast<QAbstractScrollArea*>(widget) &&
+            !qobject_cast<QComboBox*>(widget))
+            overlapping << OverlappingControls(*widget);
+    }
+    return overlapping;
+}
+
+#define EXPECT_NO_OVERLAP(page)                                               \
+    do {                                                                      \
+        const QStringList overlapping = OverlappingControls(page);            \
+        QVERIFY2(overlapping.isEmpty(), qPrintable(overlapping.join(" | "))); \
+    } while (false)
 
 #define EXPECT_NO_CLIPPED_CAPTION(page)                               \
     do {                                                              \
@@ -79,14 +112,17 @@ void ScreenshotsTest::EveryPageIsPicturedWithoutClippedCaptions() {
     QTest::qWait(50);
     Save(window, "path_page");
     EXPECT_NO_CLIPPED_CAPTION(*f.Find<QWidget>("frmPaths"));
+    EXPECT_NO_OVERLAP(*f.Find<QWidget>("frmPaths"));
 
     QTest::mouseClick(f.Find<QPushButton>("cmdPage_1"), Qt::LeftButton);
     Save(window, "settings_page");
     EXPECT_NO_CLIPPED_CAPTION(*f.Find<QWidget>("frmSettings"));
+    EXPECT_NO_OVERLAP(*f.Find<QWidget>("frmSettings"));
     QTest::mouseClick(f.Find<QCheckBox>("chkExtendedPaths"), Qt::LeftButton);
     QTest::mouseClick(f.Find<QPushButton>("cmdPage_0"), Qt::LeftButton);
     Save(window, "path_page_extended");
     EXPECT_NO_CLIPPED_CAPTION(*f.Find<QWidget>("frmPaths"));
+    EXPECT_NO_OVERLAP(*f.Find<QWidget>("frmPaths"));
 
     QTest::mouseClick(f.Find<QPushButton>("cmdPage_2"), Qt::LeftButton);
     QTest::mouseClick(f.Find<QPushButton>("cmdRun"), Qt::LeftButton);
@@ -98,6 +134,7 @@ void ScreenshotsTest::EveryPageIsPicturedWithoutClippedCaptions() {
         30000));
     Save(window, "log_page_during_run");
     EXPECT_NO_CLIPPED_CAPTION(*f.Find<QWidget>("frmLog"));
+    EXPECT_NO_OVERLAP(*f.Find<QWidget>("frmLog"));
     EXPECT_NO_CLIPPED_CAPTION(window);
 }
 
