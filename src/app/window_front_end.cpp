@@ -3,8 +3,10 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QSessionManager>
+#include <QSystemTrayIcon>
 
 #include "config/startup.h"
+#include "ui/pictures.h"
 
 namespace vfs::app {
 
@@ -39,6 +41,7 @@ MessageBoxAnswer AskWithBox(QWidget* owner, const std::string& title, const std:
 WindowFrontEnd::WindowFrontEnd(ProgramHost& host) : host_(host) {
     ui::WindowFrontEnd hooks;
     hooks.requestClose = [this](int reason) { host_.RequestClose(reason); };
+    hooks.trayIconShown = [this] { return TrayIconShown(); };
     window_ = std::make_unique<ui::MainWindow>(host_.ctx(), hooks);
 
     Ports& ports = host_.ports();
@@ -64,10 +67,12 @@ WindowFrontEnd::WindowFrontEnd(ProgramHost& host) : host_(host) {
 
 WindowFrontEnd::~WindowFrontEnd() {
     host_.onUnloaded = [] {};
+    host_.ports().updateTrayIcon = [] {};
 }
 
 bool WindowFrontEnd::Start(const std::string& argumentText) {
     if (!host_.Load(argumentText)) return false;
+    AddTrayIcon();
     if (host_.state().StartMinimized) {
         window_->showMinimized();
     } else {
@@ -75,6 +80,38 @@ bool WindowFrontEnd::Start(const std::string& argumentText) {
     }
     ArmTimer();
     return true;
+}
+
+void WindowFrontEnd::AddTrayIcon() {
+    if (QSystemTrayIcon::isSystemTrayAvailable()) {
+        trayIcon_ = new QSystemTrayIcon(this);
+        connect(trayIcon_, &QSystemTrayIcon::activated, this,
+                [this](QSystemTrayIcon::ActivationReason reason) {
+                    if (reason == QSystemTrayIcon::Trigger) RestoreFromTray(kTrayLeftButtonDown);
+                    if (reason == QSystemTrayIcon::Context) RestoreFromTray(kTrayRightButtonUp);
+                });
+    }
+    tray_.changed = [this] { ShowTrayIcon(); };
+    ConnectTrayIcon(host_.ctx(), tray_);
+    tray_.AddTrayIcon(host_.ctx());
+}
+
+void WindowFrontEnd::ShowTrayIcon() {
+    if (!trayIcon_) return;
+    trayIcon_->setIcon(ui::PictureIcon(tray_.picture()));
+    trayIcon_->setToolTip(QString::fromStdString(tray_.toolTip()));
+    trayIcon_->setVisible(tray_.added());
+}
+
+bool WindowFrontEnd::TrayIconShown() const {
+    return trayIcon_ && trayIcon_->isVisible() && QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+void WindowFrontEnd::RestoreFromTray(int message) {
+    if (!TrayIcon_MouseMessage(host_.ctx(), message)) return;
+    window_->showNormal();
+    window_->raise();
+    window_->activateWindow();
 }
 
 // The timer is set for the next tick's deadline each time, so the ticks keep the same
@@ -91,6 +128,7 @@ void WindowFrontEnd::OnTick() {
 
 void WindowFrontEnd::OnUnloaded() {
     timer_.stop();
+    tray_.RemoveTrayIcon();
     window_->AllowClose();
     window_->close();
     onFinished(host_.ExitStatus());

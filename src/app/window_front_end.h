@@ -9,7 +9,10 @@
 #include <string>
 
 #include "app/program_host.h"
+#include "config/tray_icon.h"
 #include "ui/main_window.h"
+
+class QSystemTrayIcon;
 
 namespace vfs::app {
 
@@ -29,12 +32,20 @@ class WindowFrontEnd : public QObject {
     std::function<void(int status)> onFinished = [](int) {};
 
   private:
+    void AddTrayIcon();
+    void ShowTrayIcon();
+    void RestoreFromTray(int message);
+    bool TrayIconShown() const;
     void ArmTimer();
     void OnTick();
     void OnUnloaded();
 
     ProgramHost& host_;
     std::unique_ptr<ui::MainWindow> window_;
+    // The icon's pictures and animation are the core's; the desktop's notification area
+    // shows them where it has one.
+    TrayIcon tray_;
+    QSystemTrayIcon* trayIcon_ = nullptr;
     QTimer timer_;
 };
 

@@ -64,6 +64,7 @@ class MainWindowTest : public QObject {
     void FocusSinkStaysEmptyAndTakesTheFocusAfterAButton();
     void SettingsControlsWriteTheModelThenCallTheirHandlers();
     void LogPageScrollsShowsALineInFullAndClears();
+    void StartedMinimisedWithoutANotificationIconTheWindowStaysAndAPromptBringsItBack();
 };
 
 void MainWindowTest::EveryTopBarAndBottomControlIsPlacedByItsName() {
@@ -318,6 +319,20 @@ void MainWindowTest::LogPageScrollsShowsALineInFullAndClears() {
 
     Click(f.Find<QPushButton>("btnClearList"));
     QCOMPARE(done->model()->rowCount(), 0);
+}
+
+void MainWindowTest::
+    StartedMinimisedWithoutANotificationIconTheWindowStaysAndAPromptBringsItBack() {
+    WindowFixture f;
+    f.Settings("StartMinimized=True\n");
+    QVERIFY(f.Start());
+    QVERIFY(WindowFixture::WaitFor([&] { return f.window().isMinimized(); }, 2000));
+    // No notification icon on this platform: the window is minimised, never hidden.
+    QVERIFY(!f.state().MinimizedToTray);
+    QVERIFY(f.window().isVisible());
+    ShowPrompt(f.ctx(), "A message", "Title");
+    QVERIFY(!f.window().isMinimized());
+    QVERIFY(f.window().findChild<QDialog*>(QStringLiteral("frmUserPrompt"))->isVisible());
 }
 
 }  // namespace vfs::uitest
