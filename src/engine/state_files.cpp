@@ -258,6 +258,9 @@ void DeleteStateFiles(const Context& ctx, const std::string& category) {
     if (!FolderExists(StateFolder(ctx))) return;
     platform::RemoveFile(CategoryFilePath(ctx, category, false));
     platform::RemoveFile(CategoryFilePath(ctx, category, true));
+    // The pair record goes with the names: a pair whose state was discarded (its path chosen
+    // again, its row moved) starts afresh, also on a file system other than the recorded one.
+    platform::RemoveFile(PairRecordPath(ctx, category));
 }
 
 void DeleteAllStateFiles(const Context& ctx, bool pending) {
