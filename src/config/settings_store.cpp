@@ -399,6 +399,7 @@ IniValue GetInit(const Context& ctx, const std::string& section, const std::stri
 
 void SaveInit(Context& ctx, const std::string& section, const std::string& key,
               const IniValue& value) {
+    if (ctx.state.Preview) return;
     EnsureSettingsFolder(ctx);
     WriteIniString(SettingsFilePath(ctx), section, key, value);
 }
@@ -450,6 +451,7 @@ void LoadSettings(Context& ctx) {
 // The whole save replaces the file once: a crash in the middle leaves the previous file
 // whole, and the many keys cost one write.
 void SaveSettings(Context& ctx) {
+    if (ctx.state.Preview) return;
     EnsureSettingsFolder(ctx);
     SettingsWriter out(ctx);
     out.Put("Settings", "SyncCycle", ctx.state.SyncCycle);

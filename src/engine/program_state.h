@@ -39,6 +39,10 @@ struct ProgramState {
     std::string SessionSuffix;   // "" or "2".."9"
     std::string SettingsFolder;  // the program's folder with a trailing separator
     bool SyncAndExit = false;
+    // A preview scans and reports every task it would queue, and writes nothing: no state
+    // file, settings, task log or backup folder, and no task runs.
+    bool Preview = false;
+    int32_t PreviewTaskCount = 0;  // tasks a preview found
     bool StartupSyncPending = false;
     bool ExitRequested = false;
     bool PromptOpen = false;
