@@ -119,6 +119,7 @@ class HeadlessProgram {
             return buttons == MessageBoxButtons::Ok ? MessageBoxAnswer::Ok : MessageBoxAnswer::No;
         };
         ports_.promptShown = PrintMessage;
+        ports_.operatorNotice = [](const std::string& text) { PrintLine(stderr, text); };
         ports_.completedLineAdded = [](const std::string& line) { PrintLine(stdout, line); };
         ports_.closeMainWindow = [this](int reason) { RequestClose(reason); };
     }

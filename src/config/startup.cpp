@@ -181,6 +181,7 @@ LoadResult FormLoad(Context& ctx, const std::string& argumentText, platform::Ins
     LoadSettings(ctx);
     ValidatePaths(ctx);
     ctx.form.lblStatus.SetCaption("");
+    ReportUnreadableSettings(ctx);
     FillPriorityList(ctx);
     // A preview is one scan of every pair, then the end.
     ctx.state.SyncAndExit = commandLine.SyncAndExit || commandLine.Preview;

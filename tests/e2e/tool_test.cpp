@@ -140,5 +140,33 @@ TEST_F(PreviewTest, StoppedPairGivesTheSyncsExitStatus) {
     EXPECT_EQ(ReadFile(L + "/a.kvo"), "a");
 }
 
+// The settings file a hurried operator wrote: "yes" works, unreadable values are named on
+// standard error and are still in the file, as typed, after the program saved its settings.
+TEST(ToolE2E, UnreadableSettingsAreNamedAndKeptAsTyped) {
+    ProgramFolder pf;
+    const std::string L = pf / "L", R = pf / "R", B = pf / "B";
+    test::MakeDirs(L);
+    test::MakeDirs(R);
+    Write(L + "/a.kvo", "new", kOld + 50);
+    Write(R + "/a.kvo", "old", kOld);
+    pf.Settings("EnableFileBackup=yes\nFileBackupPath=" + B +
+                "\nSyncCycle=often\nAutoScroll=maybe\n[Paths]\nLPLog=" + L + "\nRPLog=" + R + "\n");
+    RunResult r = pf.Run(kSyncAndExit);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(Contains(r.err,
+                         "Unreadable setting [Settings] SyncCycle=often (not a number); "
+                         "using 300000, kept as typed in the file\n"))
+        << r.err;
+    EXPECT_TRUE(Contains(r.err, "[Settings] AutoScroll=maybe (not a number); using 0")) << r.err;
+    EXPECT_FALSE(Contains(r.err, "EnableFileBackup")) << r.err;
+    // "yes" meant a backup of the replaced file.
+    EXPECT_EQ(ReadFile(R + "/a.kvo"), "new");
+    EXPECT_FALSE(Snapshot(B).empty());
+    const std::string saved = pf.SettingsText();
+    EXPECT_TRUE(Contains(saved, "SyncCycle=often")) << saved;
+    EXPECT_TRUE(Contains(saved, "AutoScroll=maybe")) << saved;
+    EXPECT_TRUE(Contains(saved, "EnableFileBackup=True")) << saved;
+}
+
 }  // namespace
 }  // namespace vfs::e2e
