@@ -78,10 +78,10 @@ void PrintMessage(const std::string& title, const std::string& message) {
 
 class HeadlessProgram {
   public:
-    HeadlessProgram()
+    explicit HeadlessProgram(const std::string& programFolder)
         : automationSettings_(IniAutomationSettingsStore::DefaultFolder()),
           schedule_(MonotonicNs()) {
-        SetUpPorts();
+        SetUpPorts(programFolder);
     }
 
     int Run(const std::string& argumentText) {
@@ -107,8 +107,8 @@ class HeadlessProgram {
     }
 
   private:
-    void SetUpPorts() {
-        ports_.programFolder = platform::ExecutableFolder();
+    void SetUpPorts(const std::string& programFolder) {
+        ports_.programFolder = programFolder;
         ports_.automationSettings = &automationSettings_;
         ports_.sleep = SleepMs;
         ports_.yield = [this] { Yield(); };
@@ -119,6 +119,7 @@ class HeadlessProgram {
             return buttons == MessageBoxButtons::Ok ? MessageBoxAnswer::Ok : MessageBoxAnswer::No;
         };
         ports_.promptShown = PrintMessage;
+        ports_.operatorNotice = [](const std::string& text) { PrintLine(stderr, text); };
         ports_.completedLineAdded = [](const std::string& line) { PrintLine(stdout, line); };
         ports_.closeMainWindow = [this](int reason) { RequestClose(reason); };
     }
@@ -205,9 +206,9 @@ bool TickSchedule::TakeDue(int64_t nowNs) {
     return true;
 }
 
-int RunHeadless(const std::string& argumentText) {
+int RunHeadless(const std::string& argumentText, const std::string& programFolder) {
     openlog("varnelfilesync", LOG_PID, LOG_USER);
-    HeadlessProgram program;
+    HeadlessProgram program(programFolder);
     const int status = program.Run(argumentText);
     closelog();
     return status;

@@ -14,8 +14,8 @@ inline constexpr int kExitRunFailed = 1;
 inline constexpr int kExitFilesUnusable = 2;
 inline constexpr int kExitAlreadyRunning = 3;
 
-// Runs the program to its end and answers the exit status.
-int RunHeadless(const std::string& argumentText);
+// Runs the program to its end and answers the exit status; its files live in programFolder.
+int RunHeadless(const std::string& argumentText, const std::string& programFolder);
 
 // Tick deadlines on the monotonic clock, in nanoseconds. Deadlines are absolute, so the
 // work done in a tick does not stretch the period; ticks missed while the loop was held up
