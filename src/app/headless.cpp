@@ -44,14 +44,16 @@ void SetUpHeadlessPorts(ProgramHost& host) {
         return buttons == MessageBoxButtons::Ok ? MessageBoxAnswer::Ok : MessageBoxAnswer::No;
     };
     ports.promptShown = PrintMessage;
+    ports.operatorNotice = [](const std::string& text) { PrintLine(stderr, text); };
     ports.completedLineAdded = [](const std::string& line) { PrintLine(stdout, line); };
 }
 
 }  // namespace
 
-int RunHeadless(const std::string& argumentText) {
+int RunHeadless(const std::string& argumentText, const std::string& programFolder) {
     openlog("varnelfilesync", LOG_PID, LOG_USER);
     ProgramHost host;
+    host.ports().programFolder = programFolder;
     SetUpHeadlessPorts(host);
     InstallCloseSignalHandlers();
     if (host.Load(argumentText)) {

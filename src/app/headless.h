@@ -7,7 +7,7 @@
 
 namespace vfs::app {
 
-// Runs the program to its end and answers the exit status.
-int RunHeadless(const std::string& argumentText);
+// Runs the program to its end and answers the exit status; its files live in programFolder.
+int RunHeadless(const std::string& argumentText, const std::string& programFolder);
 
 }  // namespace vfs::app

@@ -1,17 +1,23 @@
-// Entry point: the window on a desktop, the headless program with the word HEADLESS or
-// where there is no display to open a window on.
+// Entry point: the answers that need no files (help, version, a refused word), then the
+// program with its window on a desktop, or headless with the word HEADLESS or where there
+// is no display to open a window on.
 #include <cstdio>
 
 #include "app/headless.h"
+#include "app/program_folder.h"
 #include "app/windowed.h"
+#include "config/command_line.h"
 #include "config/startup.h"
 
 int main(int argc, char** argv) {
-    const std::string arguments = vfs::JoinArguments(argc, argv);
-    if (vfs::ParseCommandLine(arguments).Headless) return vfs::app::RunHeadless(arguments);
+    const vfs::ParsedArguments args = vfs::ParseArguments({argv + 1, argv + argc});
+    if (args.invocation != vfs::Invocation::Run) return vfs::app::AnswerWithoutRunning(args);
+    const std::string folder = vfs::app::PrepareProgramFolder(args);
+    const std::string words = args.programWords + (args.preview ? " PREVIEW" : "");
+    if (vfs::ParseCommandLine(words).Headless) return vfs::app::RunHeadless(words, folder);
     if (!vfs::app::DisplayAvailable()) {
         std::fputs("varnelfilesync: no display to open a window on; running headless\n", stderr);
-        return vfs::app::RunHeadless(arguments);
+        return vfs::app::RunHeadless(words, folder);
     }
-    return vfs::app::RunWindowed(arguments, argc, argv);
+    return vfs::app::RunWindowed(words, folder, argc, argv);
 }

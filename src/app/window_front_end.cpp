@@ -53,6 +53,10 @@ WindowFrontEnd::WindowFrontEnd(ProgramHost& host) : host_(host) {
         QWidget* owner = window_ && window_->isVisible() ? window_.get() : nullptr;
         return AskWithBox(owner, title, text, buttons);
     };
+    ports.operatorNotice = [this](const std::string& text) {
+        QWidget* owner = window_ && window_->isVisible() ? window_.get() : nullptr;
+        AskWithBox(owner, "Varnel File Sync", text, MessageBoxButtons::Ok);
+    };
     host_.onUnloaded = [this] { OnUnloaded(); };
 
     // The desktop session is ending: a close with reason 2, no question asked.

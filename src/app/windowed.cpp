@@ -20,12 +20,14 @@ bool DisplayAvailable() {
     return false;
 }
 
-int RunWindowed(const std::string& argumentText, int argc, char** argv) {
+int RunWindowed(const std::string& argumentText, const std::string& programFolder, int argc,
+                char** argv) {
     openlog("varnelfilesync", LOG_PID, LOG_USER);
     QApplication app(argc, argv);
     // The program ends through its own close logic, never because a window closed.
     app.setQuitOnLastWindowClosed(false);
     ProgramHost host;
+    host.ports().programFolder = programFolder;
     WindowFrontEnd frontEnd(host);
     frontEnd.onFinished = [](int status) { QCoreApplication::exit(status); };
     InstallCloseSignalHandlers();

@@ -10,7 +10,9 @@ namespace vfs::app {
 // chosen explicitly, such as the offscreen one).
 bool DisplayAvailable();
 
-// Runs the program with its window to its end and answers the exit status.
-int RunWindowed(const std::string& argumentText, int argc, char** argv);
+// Runs the program with its window to its end and answers the exit status; its files live
+// in programFolder.
+int RunWindowed(const std::string& argumentText, const std::string& programFolder, int argc,
+                char** argv);
 
 }  // namespace vfs::app

@@ -105,8 +105,10 @@ std::optional<bool> IniValue::ToFlag() const {
     if (const auto* flag = std::get_if<bool>(&value_)) return *flag;
     if (IsText()) {
         std::string upper = Upper(TrimSpaces(ToText()));
-        if (upper == "TRUE") return true;
-        if (upper == "FALSE") return false;
+        // Operators write the words they know from other programs' files; "yes" silently
+        // meaning False once replaced files with no backup.
+        if (upper == "TRUE" || upper == "YES" || upper == "ON") return true;
+        if (upper == "FALSE" || upper == "NO" || upper == "OFF") return false;
     }
     std::optional<double> number = ToNumber();
     if (!number) return std::nullopt;

@@ -33,8 +33,8 @@ class IniValue {
     // The whole value as a number: a number is itself, a flag is -1 (true) or 0, a text
     // only when all of it (blanks around aside) is a number. Nothing otherwise.
     std::optional<double> ToNumber() const;
-    // The value as a flag: a flag is itself, a number or numeric text is true when not 0.
-    // Nothing for any other text.
+    // The value as a flag: a flag is itself, a number or numeric text is true when not 0,
+    // Yes/No and On/Off in any case are words for true and false. Nothing for any other text.
     std::optional<bool> ToFlag() const;
 
     bool operator==(const IniValue&) const = default;

@@ -27,6 +27,8 @@ std::optional<RecordProblem> SettingsFileProblem(const Context& ctx) {
     if (int error = platform::ProbeReadableIfPresent(file)) {
         return Problem("The settings file " + file + " cannot be read", error);
     }
+    // A preview only reads the file; whether it could be saved is not its question.
+    if (ctx.state.Preview) return std::nullopt;
     if (int error = platform::ProbeWritableIfPresent(file)) {
         return Problem("The settings file " + file + " cannot be written", error);
     }
@@ -46,6 +48,8 @@ std::optional<RecordProblem> ProgramFolderProblem(const Context& ctx) {
 
 std::optional<RecordProblem> StateFolderProblem(const Context& ctx) {
     const std::string folder = StateFolder(ctx);
+    // A preview writes nothing; without the folder it simply finds no earlier sync.
+    if (ctx.state.Preview) return std::nullopt;
     // A folder that cannot be made is reported with the reason its parent refuses it; a
     // parent that takes new files leaves something else in the folder's place.
     if (!FolderExists(folder) && !MakeFolderPath(folder)) {

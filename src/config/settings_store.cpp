@@ -1,6 +1,8 @@
 #include "config/settings_store.h"
 
+#include <algorithm>
 #include <array>
+#include <cctype>
 #include <optional>
 #include <string>
 #include <utility>
@@ -75,8 +77,35 @@ int MaxLogItemsPosition(int32_t maxCompletedTasks) {
 
 // --- LoadSettings, one function per step ---
 
+bool TagIsOff(const Picture& indicator) {
+    return IndicatorTagValue(indicator.Tag()) == 0;
+}
+
 IniValue Setting(const Context& ctx, const char* key, const IniValue& defaultValue) {
     return GetInit(ctx, "Settings", key, defaultValue);
+}
+
+constexpr const char* kFlagKind = "a flag";
+constexpr const char* kNumberKind = "a number";
+
+// A value that is there but cannot be read as its kind is remembered: the operator is told
+// about it, and it is written back as typed unless the value in force changes meanwhile.
+void NoteUnreadable(Context& ctx, const std::string& section, const std::string& key,
+                    const IniValue& typed, const char* kind, const IniValue& used) {
+    ctx.state.UnreadableSettings.push_back({section, key, typed.ToText(), used.ToText(), kind});
+}
+
+void CheckNumber(Context& ctx, const std::string& section, const std::string& key,
+                 const IniValue& value, const IniValue& used) {
+    if (!value.ToNumber()) NoteUnreadable(ctx, section, key, value, kNumberKind, used);
+}
+
+// The flag in the value, or the fallback when the value is none, which is then noted.
+bool ReadFlag(Context& ctx, const std::string& section, const std::string& key,
+              const IniValue& value, bool fallback) {
+    if (std::optional<bool> flag = value.ToFlag()) return *flag;
+    NoteUnreadable(ctx, section, key, value, kFlagKind, fallback);
+    return fallback;
 }
 
 void SetIndicator(Picture& indicator, bool on, const char* activePicture,
@@ -86,12 +115,14 @@ void SetIndicator(Picture& indicator, bool on, const char* activePicture,
 }
 
 // Assigns a loaded flag; text that is no flag leaves the variable as it was.
-void LoadFlag(const Context& ctx, const char* key, bool defaultValue, bool& variable) {
-    if (std::optional<bool> flag = Setting(ctx, key, defaultValue).ToFlag()) variable = *flag;
+void LoadFlag(Context& ctx, const char* key, bool defaultValue, bool& variable) {
+    variable = ReadFlag(ctx, "Settings", key, Setting(ctx, key, defaultValue), variable);
 }
 
 void LoadPriority(Context& ctx) {
-    ctx.state.AppPriority = ToInt32(Setting(ctx, "AppPriority", 5).Val());
+    const IniValue value = Setting(ctx, "AppPriority", 5);
+    ctx.state.AppPriority = ToInt32(value.Val());
+    CheckNumber(ctx, "Settings", "AppPriority", value, ctx.state.AppPriority);
     SetAppPriority(ToInt16(ctx.state.AppPriority));
 }
 
@@ -130,13 +161,25 @@ void LoadFixedPaths(Context& ctx) {
 }
 
 void LoadMaxAudioPaths(Context& ctx) {
-    ctx.state.MaxAudioPaths = Clamp16(ToInt16(Setting(ctx, "MaxAudioPaths", 30).Val()), 1, 50);
+    const IniValue value = Setting(ctx, "MaxAudioPaths", 30);
+    ctx.state.MaxAudioPaths = Clamp16(ToInt16(value.Val()), 1, 50);
+    CheckNumber(ctx, "Settings", "MaxAudioPaths", value, ctx.state.MaxAudioPaths);
+}
+
+// 1 means on and any other number off; True/Yes/On are on as well, since the switch is a
+// flag to whoever edits the file. Any other text leaves the row off, as it always did.
+bool CategorySwitchOn(Context& ctx, const std::string& key, const IniValue& value) {
+    if (value.IsText() && value.ToNumber()) return value.ToNumber() == 1.0;
+    if (std::optional<bool> flag = value.ToFlag()) return *flag;
+    NoteUnreadable(ctx, "paths", key, value, kFlagKind, 0);
+    return false;
 }
 
 void LoadCategorySwitches(Context& ctx) {
     for (int n = 0; n < kCategoryCount; ++n) {
-        IniValue value = GetInit(ctx, "paths", "PathEnabled" + std::to_string(n), 1);
-        SetIndicator(ctx.form.imgPathLink[n], value.ToNumber() == 1.0, kPathLinkActive,
+        const std::string key = "PathEnabled" + std::to_string(n);
+        SetIndicator(ctx.form.imgPathLink[n],
+                     CategorySwitchOn(ctx, key, GetInit(ctx, "paths", key, 1)), kPathLinkActive,
                      kPathLinkDisabled);
     }
 }
@@ -154,8 +197,12 @@ void LoadAudioEntry(Context& ctx, int i) {
     ctx.form.lstLAudioPaths.AddItem(local);
     ctx.form.lstRAudioPaths.AddItem(
         GetInit(ctx, "Paths", "RAudioPath" + entry, kNotSpecified).ToText());
-    if (auto on = GetInit(ctx, "Paths", "AudioPathEnabled" + entry, 1).ToFlag()) {
+    const std::string key = "AudioPathEnabled" + entry;
+    const IniValue value = GetInit(ctx, "Paths", key, 1);
+    if (auto on = value.ToFlag()) {
         SetIndicator(indicator, *on, kLineLinkActive, kLineLinkDisabled);
+    } else {
+        NoteUnreadable(ctx, "Paths", key, value, kFlagKind, TagIsOff(indicator) ? 0 : 1);
     }
     indicator.SetVisible(true);
 }
@@ -177,8 +224,10 @@ void LoadAudioRows(Context& ctx) {
 }
 
 void LoadSyncCycle(Context& ctx) {
-    if (auto n = Setting(ctx, "SyncCycle", 300000).ToNumber()) ctx.state.SyncCycle = ToInt32(*n);
+    const IniValue value = Setting(ctx, "SyncCycle", 300000);
+    if (auto n = value.ToNumber()) ctx.state.SyncCycle = ToInt32(*n);
     ctx.state.SyncCycle = SnapSyncCycle(ctx.state.SyncCycle);
+    CheckNumber(ctx, "Settings", "SyncCycle", value, ctx.state.SyncCycle);
     SetSyncCycleLists(ctx, ctx.state.SyncCycle);
 }
 
@@ -204,15 +253,18 @@ void LoadStartMinimized(Context& ctx) {
 }
 
 void LoadEnableFileBackup(Context& ctx) {
-    if (auto on = Setting(ctx, "EnableFileBackup", false).ToFlag()) {
-        ctx.form.chkEnableFileBackup.SetValue(*on ? 1 : 0);
-    }
+    const bool on =
+        ReadFlag(ctx, "Settings", "EnableFileBackup", Setting(ctx, "EnableFileBackup", false),
+                 ctx.form.chkEnableFileBackup.Checked());
+    ctx.form.chkEnableFileBackup.SetValue(on ? 1 : 0);
 }
 
 void LoadNumFileBackups(Context& ctx) {
     int16_t position = ToInt16(ctx.form.cboNumFileBackups.ListIndex());
-    if (auto n = Setting(ctx, "NumFileBackups", 0).ToNumber()) position = ToInt16(*n);
+    const IniValue value = Setting(ctx, "NumFileBackups", 0);
+    if (auto n = value.ToNumber()) position = ToInt16(*n);
     position = Clamp16(position, 0, 4);
+    CheckNumber(ctx, "Settings", "NumFileBackups", value, position);
     ctx.form.cboNumFileBackups.SetListIndex(position);
     // The caption follows the number of copies, as when the operator picks one.
     cboNumFileBackups_Click(ctx);
@@ -224,15 +276,22 @@ void LoadBackupPath(Context& ctx) {
 
 // The stored pauses only choose the speed position; the position's own pauses replace them.
 void LoadSyncSpeed(Context& ctx) {
-    if (auto n = Setting(ctx, "SleepTimeCopy", 3).ToNumber()) ctx.state.SleepTimeCopy = ToInt32(*n);
-    if (auto n = Setting(ctx, "SleepTimeSync", 6).ToNumber()) ctx.state.SleepTimeSync = ToInt32(*n);
+    const IniValue copy = Setting(ctx, "SleepTimeCopy", 3);
+    const IniValue sync = Setting(ctx, "SleepTimeSync", 6);
+    if (auto n = copy.ToNumber()) ctx.state.SleepTimeCopy = ToInt32(*n);
+    if (auto n = sync.ToNumber()) ctx.state.SleepTimeSync = ToInt32(*n);
     ctx.form.cboSyncSpeed.SetListIndex(SpeedPositionFor(ctx.state.SleepTimeCopy));
     cboSyncSpeed_Click(ctx);
+    const SpeedPauses saved = OnSelectionPauses(ctx.form.cboSyncSpeed.ListIndex());
+    CheckNumber(ctx, "Settings", "SleepTimeCopy", copy, saved.copyMs);
+    CheckNumber(ctx, "Settings", "SleepTimeSync", sync, saved.syncMs);
 }
 
 void LoadMaxCompletedTasks(Context& ctx) {
-    int position = MaxLogItemsPosition(ToInt32(Setting(ctx, "MaxCompletedTasks", 500).Val()));
+    const IniValue value = Setting(ctx, "MaxCompletedTasks", 500);
+    int position = MaxLogItemsPosition(ToInt32(value.Val()));
     ctx.state.MaxCompletedTasks = 500 * (position + 1);
+    CheckNumber(ctx, "Settings", "MaxCompletedTasks", value, ctx.state.MaxCompletedTasks);
     ctx.form.cboMaxLogItems.SetListIndex(position);
 }
 
@@ -249,14 +308,19 @@ void LoadBackupType(Context& ctx) {
 
 void LoadFirstPage(Context& ctx) {
     int16_t page = 0;
-    if (auto n = Setting(ctx, "PrevTabVisible", 0).ToNumber()) page = ToInt16(*n);
-    cmdPage_Click(ctx, Clamp16(page, 0, 3));
+    const IniValue value = Setting(ctx, "PrevTabVisible", 0);
+    if (auto n = value.ToNumber()) page = ToInt16(*n);
+    page = Clamp16(page, 0, 3);
+    CheckNumber(ctx, "Settings", "PrevTabVisible", value, page);
+    cmdPage_Click(ctx, page);
 }
 
 // A check box takes 0 (clear), 1 (ticked) or 2 (greyed); any other value leaves it.
-void LoadTickValue(const Context& ctx, const char* key, int defaultValue, CheckBox& box) {
-    std::optional<double> n = Setting(ctx, key, defaultValue).ToNumber();
+void LoadTickValue(Context& ctx, const char* key, int defaultValue, CheckBox& box) {
+    const IniValue value = Setting(ctx, key, defaultValue);
+    std::optional<double> n = value.ToNumber();
     if (n && ToInt16(*n) >= 0 && ToInt16(*n) <= 2) box.SetValue(ToInt16(*n));
+    CheckNumber(ctx, "Settings", key, value, box.Value());
 }
 
 void LoadLogOptions(Context& ctx) {
@@ -266,21 +330,39 @@ void LoadLogOptions(Context& ctx) {
 
 // --- SaveSettings, one function per step, all into one edit of the file ---
 
+bool SameName(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::toupper(static_cast<unsigned char>(x)) ==
+                      std::toupper(static_cast<unsigned char>(y));
+           });
+}
+
 class SettingsWriter {
   public:
-    explicit SettingsWriter(const Context& ctx) : file_(SettingsFilePath(ctx)) {}
+    explicit SettingsWriter(const Context& ctx)
+        : file_(SettingsFilePath(ctx)), unreadable_(ctx.state.UnreadableSettings) {}
     void Put(const char* section, const std::string& key, const IniValue& value) {
-        file_.Set(section, key, value.ToText());
+        file_.Set(section, key, TextToSave(section, key, value.ToText()));
     }
     void Commit() const { file_.Commit(); }
 
   private:
-    platform::ProfileFileEdit file_;
-};
+    // A value the program could not read stays as the operator typed it, so that saving
+    // never turns a mistyped "maybe" into a silent False; a value changed since start-up
+    // is saved as it now is.
+    std::string TextToSave(const char* section, const std::string& key, std::string text) const {
+        for (const UnreadableSetting& setting : unreadable_) {
+            if (SameName(setting.section, section) && SameName(setting.key, key) &&
+                setting.used == text) {
+                return setting.typed;
+            }
+        }
+        return text;
+    }
 
-bool TagIsOff(const Picture& indicator) {
-    return IndicatorTagValue(indicator.Tag()) == 0;
-}
+    platform::ProfileFileEdit file_;
+    const std::vector<UnreadableSetting>& unreadable_;
+};
 
 void SaveFixedPaths(const Context& ctx, SettingsWriter& out) {
     for (const FolderCategory& category : kFolderCategories) {
@@ -399,6 +481,7 @@ IniValue GetInit(const Context& ctx, const std::string& section, const std::stri
 
 void SaveInit(Context& ctx, const std::string& section, const std::string& key,
               const IniValue& value) {
+    if (ctx.state.Preview) return;
     EnsureSettingsFolder(ctx);
     WriteIniString(SettingsFilePath(ctx), section, key, value);
 }
@@ -419,6 +502,7 @@ IniValue GetSpecifiedInit(Context& ctx, const std::string& appTitle, const std::
 // audio rows, and the extended-folders switch after the paths, since showing its rows
 // validates them.
 void LoadSettings(Context& ctx) {
+    ctx.state.UnreadableSettings.clear();
     LoadPriority(ctx);
     LoadAbnormal(ctx);
     HandleAbnormalShutdown(ctx);
@@ -447,9 +531,26 @@ void LoadSettings(Context& ctx) {
     LoadLogOptions(ctx);
 }
 
+std::string UnreadableSettingText(const UnreadableSetting& setting) {
+    std::string text = "Unreadable setting [" + setting.section + "] " + setting.key + "=" +
+                       setting.typed + " (not " + setting.kind;
+    if (setting.kind == kFlagKind) text += ": 1/0, True/False, Yes/No, On/Off";
+    return text + "); using " + setting.used + ", kept as typed in the file";
+}
+
+void ReportUnreadableSettings(Context& ctx) {
+    for (const UnreadableSetting& setting : ctx.state.UnreadableSettings) {
+        const std::string text = UnreadableSettingText(setting);
+        ctx.ports.operatorNotice(text);
+        ctx.form.lblStatus.SetCaption(TimeStamp(ctx) + " - " + text);
+        LogLine(ctx, TimeStamp(ctx) + " - Settings " + text);
+    }
+}
+
 // The whole save replaces the file once: a crash in the middle leaves the previous file
 // whole, and the many keys cost one write.
 void SaveSettings(Context& ctx) {
+    if (ctx.state.Preview) return;
     EnsureSettingsFolder(ctx);
     SettingsWriter out(ctx);
     out.Put("Settings", "SyncCycle", ctx.state.SyncCycle);

@@ -35,7 +35,13 @@ IniValue GetSpecifiedInit(Context& ctx, const std::string& appTitle, const std::
 // Reads every setting into the program state and the form, with the abnormal-shutdown and
 // first-run checks. Called once at start-up, after the session is known.
 void LoadSettings(Context& ctx);
-// Writes every setting back, including the shutdown marker. Called once while unloading.
+// The operator is told about every value LoadSettings could not read: on the notice port,
+// in the status line and in the activity log.
+std::string UnreadableSettingText(const UnreadableSetting& setting);
+void ReportUnreadableSettings(Context& ctx);
+// Writes every setting back, including the shutdown marker; a value that could not be read
+// at start-up and was not changed since is written as it was typed. Called once while
+// unloading.
 void SaveSettings(Context& ctx);
 
 }  // namespace vfs

@@ -132,6 +132,7 @@ CommandLine ParseCommandLine(const std::string& argumentText) {
     }
     line.SyncAndExit = text.find("SYNCANDEXIT") != std::string::npos;
     line.Headless = text.find("HEADLESS") != std::string::npos;
+    line.Preview = text.find("PREVIEW") != std::string::npos;
     return line;
 }
 
@@ -157,6 +158,8 @@ LoadResult FormLoad(Context& ctx, const std::string& argumentText, platform::Ins
     ShowFirstPage(ctx);
     const CommandLine commandLine = ParseCommandLine(argumentText);
     ctx.state.SessionSuffix = commandLine.SessionSuffix;
+    // Known before any file is touched, so that nothing below writes in a preview.
+    ctx.state.Preview = commandLine.Preview;
     ctx.form.frmMain.SetCaption("Detecting Session...");
     // Taking the lock is both the check and the marker: no gap between the two in which a
     // second instance could slip through.
@@ -178,8 +181,10 @@ LoadResult FormLoad(Context& ctx, const std::string& argumentText, platform::Ins
     LoadSettings(ctx);
     ValidatePaths(ctx);
     ctx.form.lblStatus.SetCaption("");
+    ReportUnreadableSettings(ctx);
     FillPriorityList(ctx);
-    ctx.state.SyncAndExit = commandLine.SyncAndExit;
+    // A preview is one scan of every pair, then the end.
+    ctx.state.SyncAndExit = commandLine.SyncAndExit || commandLine.Preview;
     ScheduleStartupSync(ctx);
     return LoadResult::Loaded;
 }

@@ -26,12 +26,13 @@ struct CommandLine {
     std::string SessionSuffix;  // "" or "2".."9"
     bool SyncAndExit = false;
     bool Headless = false;
+    bool Preview = false;  // scan and show the tasks, change nothing
 };
 
 // The arguments joined with blanks, as the program always saw its command line.
 std::string JoinArguments(int argc, const char* const* argv);
 // The whole text upper-cased and searched as plain text, no tokens: session n for the first
-// n of 2..9 with "SESSION=n" or "SESSION:n" anywhere, SYNCANDEXIT and HEADLESS anywhere.
+// n of 2..9 with "SESSION=n" or "SESSION:n" anywhere, SYNCANDEXIT, HEADLESS and PREVIEW anywhere.
 CommandLine ParseCommandLine(const std::string& argumentText);
 
 // The texts of the box a second instance of a session shows before it ends.

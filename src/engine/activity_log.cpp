@@ -57,7 +57,7 @@ void WriteTaskLog(Context& ctx, const std::string& text) {
     // Without an absolute program folder the log folder would land in the file-system root
     // or in whatever the current directory happens to be.
     const std::string& program = ctx.ports.programFolder;
-    if (!IsAbsoluteNative(program)) return;
+    if (!IsAbsoluteNative(program) || ctx.state.Preview) return;
     const std::string folder = TaskLogFolder(ctx);
     if (!FolderExists(folder)) platform::MakeDirectory(folder);
     // The day is taken now, so a run over midnight goes on in the next day's file.

@@ -434,10 +434,23 @@ class PairScan {
             return false;
         }
         for (const PlannedTask& task : plan_) {
+            if (ctx_.state.Preview) {
+                ShowPreviewTask(task);
+                continue;
+            }
             if (ctx_.form.chkLogToFile.Checked()) WriteTaskLog(ctx_, task.decisionLine);
             QueueTask(ctx_, task.kind, cat_, task.entry, task.firstFolder, task.secondFolder);
         }
         return true;
+    }
+
+    // The line the task would be queued with, and why.
+    void ShowPreviewTask(const PlannedTask& task) {
+        ++ctx_.state.PreviewTaskCount;
+        AddCompletedLine(ctx_, TimeStamp(ctx_) + " - Preview " +
+                                   BuildTaskLine(task.kind, cat_, task.entry.FileName,
+                                                 task.firstFolder, task.secondFolder));
+        AddCompletedLine(ctx_, task.decisionLine);
     }
 
     void StopForEmptySide(const std::string& reason) {

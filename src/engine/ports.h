@@ -46,6 +46,9 @@ struct Ports {
     std::function<void()> updateTrayIcon = [] {};
     // A line was added to the completed list (the headless program prints it).
     std::function<void(const std::string&)> completedLineAdded = [](const std::string&) {};
+    // A notice for the operator that needs no answer (a setting that could not be read);
+    // the headless program writes it to standard error.
+    std::function<void(const std::string&)> operatorNotice = [](const std::string&) {};
     // Ask the window system to close the main window with a close reason.
     std::function<void(int reason)> closeMainWindow = [](int) {};
 

@@ -20,6 +20,16 @@ struct ScannedPair {
     uint64_t remoteFileSystem = 0;
 };
 
+// A stored setting the loader could not read as its kind: what the operator typed, and the
+// text of the value used instead as the settings file would hold it.
+struct UnreadableSetting {
+    std::string section;
+    std::string key;
+    std::string typed;
+    std::string used;
+    std::string kind;  // "a flag", "a number"
+};
+
 struct ProgramState {
     // Run phases and guards.
     bool SyncInProgress = false;
@@ -39,6 +49,10 @@ struct ProgramState {
     std::string SessionSuffix;   // "" or "2".."9"
     std::string SettingsFolder;  // the program's folder with a trailing separator
     bool SyncAndExit = false;
+    // A preview scans and reports every task it would queue, and writes nothing: no state
+    // file, settings, task log or backup folder, and no task runs.
+    bool Preview = false;
+    int32_t PreviewTaskCount = 0;  // tasks a preview found
     bool StartupSyncPending = false;
     bool ExitRequested = false;
     bool PromptOpen = false;
@@ -60,6 +74,8 @@ struct ProgramState {
     bool ExtendedFolders = false;
     bool BackupType = true;         // true: folder type specific, false: source directory specific
     int32_t FileDateTolerance = 8;  // seconds
+    // Values of the settings file that could not be read; they are written back as typed.
+    std::vector<UnreadableSetting> UnreadableSettings;
 
     // Outcome of the runs so far, for the headless program's exit status: a task failed,
     // or an enabled, configured pair was unreachable or stopped because one side was empty.

@@ -89,7 +89,8 @@ bool CheckBackupFolder(Context& ctx) {
         ctx.state.BackupPathIsValid = false;
         return true;
     }
-    if (!FolderExists(folder)) MakeFolderPath(folder);
+    // A preview makes no folder; a missing one is reported as the run would find it.
+    if (!FolderExists(folder) && !ctx.state.Preview) MakeFolderPath(folder);
     if (!FolderExists(folder)) {
         CancelForBackupFolder(ctx);
         return false;
@@ -194,7 +195,18 @@ void AnnounceTasks(Context& ctx, std::size_t count) {
     LogLine(ctx, TimeStamp(ctx) + " - Sync    Starting File Sync: " + what);
 }
 
+void ReportPreview(Context& ctx) {
+    const int32_t found = ctx.state.PreviewTaskCount;
+    const std::string text = TimeStamp(ctx) + " - Preview Finished: " + std::to_string(found) +
+                             (found == 1 ? " Task" : " Tasks") + ", Nothing Changed";
+    ctx.form.lblStatus.SetCaption(text);
+    AddCompletedLine(ctx, text);
+    HideProgressBars(ctx);
+    HandBackControls(ctx);
+}
+
 void ReportOutcome(Context& ctx) {
+    if (ctx.state.Preview) return ReportPreview(ctx);
     const std::size_t queued = ctx.form.lstTasksToDo.ListCount();
     if (queued == 0) {
         FinishWithNothingToDo(ctx);

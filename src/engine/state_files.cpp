@@ -179,6 +179,7 @@ bool LoadStateFile(const Context& ctx, const std::string& category, std::vector<
 
 void SaveStateFile(Context& ctx, const std::string& category, const std::vector<std::string>& names,
                    bool pending) {
+    if (ctx.state.Preview) return;
     errno = 0;
     if (!EnsureFolder(StateFolder(ctx))) {
         if (pending) NoteRecordWriteFailure(ctx, errno);
@@ -255,12 +256,17 @@ void NoteScannedPair(Context& ctx, const ScannedPair& pair) {
 }
 
 void DeleteStateFiles(const Context& ctx, const std::string& category) {
+    if (ctx.state.Preview) return;
     if (!FolderExists(StateFolder(ctx))) return;
     platform::RemoveFile(CategoryFilePath(ctx, category, false));
     platform::RemoveFile(CategoryFilePath(ctx, category, true));
+    // The pair record goes with the names: a pair whose state was discarded (its path chosen
+    // again, its row moved) starts afresh, also on a file system other than the recorded one.
+    platform::RemoveFile(PairRecordPath(ctx, category));
 }
 
 void DeleteAllStateFiles(const Context& ctx, bool pending) {
+    if (ctx.state.Preview) return;
     if (!FolderExists(StateFolder(ctx))) return;
     for (const std::string& category : AllStateCategories(ctx)) {
         platform::RemoveFile(CategoryFilePath(ctx, category, pending));
@@ -307,6 +313,7 @@ void CommitNothing(Context& ctx) {
 }  // namespace
 
 void CommitStateFiles(Context& ctx) {
+    if (ctx.state.Preview) return BeginRunRecord(ctx);
     if (FolderExists(StateFolder(ctx))) {
         if (ctx.state.RecordWriteFailure.empty()) WritePairRecords(ctx);
         if (ctx.state.RecordWriteFailure.empty()) ReplaceCommittedStates(ctx);

@@ -31,6 +31,7 @@ bool LoadStateFile(const Context& ctx, const std::string& category, std::vector<
 // A failed write of the pending state is noted in RecordWriteFailure (see CommitStateFiles).
 void SaveStateFile(Context& ctx, const std::string& category, const std::vector<std::string>& names,
                    bool pending);
+// Discards a pair's state: committed and pending names and its pair record.
 void DeleteStateFiles(const Context& ctx, const std::string& category);
 void DeleteAllStateFiles(const Context& ctx, bool pending);
 // Ends a run's record: the pair records of the scanned pairs are written (with the time of

@@ -39,7 +39,9 @@ TEST(IniValueTest, NumbersAndFlagsAsTheLoaderReadsThem) {
         {"0", 0, 0, false},
         {"12abc", 12, std::nullopt, std::nullopt},
         {"abc", 0, std::nullopt, std::nullopt},
-        {"yes", 0, std::nullopt, std::nullopt},
+        {"yes", 0, std::nullopt, true},
+        {" Off ", 0, std::nullopt, false},
+        {"maybe", 0, std::nullopt, std::nullopt},
         {"1 2", 12, std::nullopt, std::nullopt},
         {"2.5", 2.5, 2.5, true},
         {"1E3", 1000, 1000, true},
@@ -237,14 +239,22 @@ TEST_F(SettingsStoreTest, StoredNumbersAreNormalisedOnLoad) {
     }
 }
 
-TEST_F(SettingsStoreTest, OnlyTrueOrFalseInAnyCaseIsAFlag) {
+TEST_F(SettingsStoreTest, FlagsAcceptTheCommonWordsInAnyCase) {
     LoadWith(
         "AutoStart=true\r\nStartMinimized=yes\r\nExtendedFolders=TRUE\r\n"
-        "EnableFileBackup=   \r\nAutoSync=1\r\nNumFileBackups=1\r\n");
+        "EnableFileBackup=   \r\nAutoSync=1\r\nNumFileBackups=1\r\nBackupType=oFF\r\n"
+        "[paths]\r\nPathEnabled0=No\r\nPathEnabled1=on\r\nPathEnabled2=2\r\n");
     EXPECT_TRUE(app.state.AutoStart);
     EXPECT_EQ(app.form.chkAutoStart.Value(), 1);
-    EXPECT_FALSE(app.state.StartMinimized);
-    EXPECT_EQ(app.form.chkStartMinimized.Value(), 0);
+    EXPECT_TRUE(app.state.StartMinimized);
+    EXPECT_EQ(app.form.chkStartMinimized.Value(), 1);
+    EXPECT_FALSE(app.state.BackupType);
+    EXPECT_EQ(app.form.imgPathLink[0].Tag(), kTagDisabled);
+    // On, and then found without a path when the extended rows were shown.
+    EXPECT_NE(app.form.imgPathLink[1].Tag(), kTagDisabled);
+    // The category switch is on only for 1 among the numbers.
+    EXPECT_EQ(app.form.imgPathLink[2].Tag(), kTagDisabled);
+    EXPECT_TRUE(app.state.UnreadableSettings.empty());
     EXPECT_TRUE(app.state.ExtendedFolders);
     EXPECT_EQ(app.form.chkExtendedPaths.Value(), 1);
     EXPECT_EQ(app.form.chkEnableFileBackup.Value(), 0);
@@ -465,6 +475,54 @@ TEST_F(SettingsStoreTest, ALoadThenSaveReproducesAFullyPopulatedFile) {
     SaveSettings(app.ctx);
 
     EXPECT_EQ(ReadFile(File()), full);
+}
+
+}  // namespace
+}  // namespace vfs
+
+namespace vfs {
+namespace {
+
+TEST_F(SettingsStoreTest, UnreadableValuesAreNamedAndSavedBackAsTyped) {
+    std::vector<std::string> notices;
+    app.ports.operatorNotice = [&](const std::string& text) { notices.push_back(text); };
+    LoadWith(
+        "EnableFileBackup=maybe\r\nSyncCycle=5min\r\nAutoSync=sometimes\r\n"
+        "MaxCompletedTasks=lots\r\nStartMinimized=Yes\r\n"
+        "[paths]\r\nPathEnabled3=perhaps\r\n");
+    ReportUnreadableSettings(app.ctx);
+    // Each unreadable value runs as the value named, the readable ones as they say.
+    EXPECT_EQ(app.form.chkEnableFileBackup.Value(), 0);
+    EXPECT_EQ(app.state.SyncCycle, 300000);
+    EXPECT_FALSE(app.state.AutoSync);
+    EXPECT_EQ(app.state.MaxCompletedTasks, 500);
+    EXPECT_TRUE(app.state.StartMinimized);
+    EXPECT_EQ(app.form.imgPathLink[3].Tag(), kTagDisabled);
+    const std::vector<std::string> expected = {
+        "Unreadable setting [paths] PathEnabled3=perhaps (not a flag: 1/0, True/False, Yes/No, "
+        "On/Off); using 0, kept as typed in the file",
+        "Unreadable setting [Settings] SyncCycle=5min (not a number); using 300000, kept as typed "
+        "in the file",
+        "Unreadable setting [Settings] AutoSync=sometimes (not a flag: 1/0, True/False, Yes/No, "
+        "On/Off); using False, kept as typed in the file",
+        "Unreadable setting [Settings] EnableFileBackup=maybe (not a flag: 1/0, True/False, "
+        "Yes/No, On/Off); using False, kept as typed in the file",
+        "Unreadable setting [Settings] MaxCompletedTasks=lots (not a number); using 500, kept as "
+        "typed in the file",
+    };
+    EXPECT_EQ(notices, expected);
+    EXPECT_TRUE(app.form.lblStatus.Caption().ends_with(expected.back()));
+    ASSERT_GE(app.form.lstCompletedTasks.ListCount(), expected.size());
+
+    // The operator changes one of them in the window; the others stay as typed.
+    app.state.AutoSync = true;
+    SaveSettings(app.ctx);
+    EXPECT_EQ(Stored("Settings", "EnableFileBackup"), "maybe");
+    EXPECT_EQ(Stored("Settings", "SyncCycle"), "5min");
+    EXPECT_EQ(Stored("Settings", "MaxCompletedTasks"), "lots");
+    EXPECT_EQ(Stored("paths", "PathEnabled3"), "perhaps");
+    EXPECT_EQ(Stored("Settings", "AutoSync"), "True");
+    EXPECT_EQ(Stored("Settings", "StartMinimized"), "True");
 }
 
 }  // namespace

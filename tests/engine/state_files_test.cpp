@@ -256,9 +256,11 @@ TEST_F(StateFilesTest, DeleteRoutinesTouchOnlyTheirGeneration) {
     EXPECT_FALSE(Exists(File("Hot_Keys.dat")));
     EXPECT_TRUE(Exists(File("Audio_Folder_3.dat")));
 
+    WriteFile(File("Audio_Folder_3.pair"), "/L/\r\n/R/\r\nLocalFileSystem=1\r\n");
     DeleteStateFiles(app.ctx, "Audio Folder 3");
     EXPECT_FALSE(Exists(File("Audio_Folder_3.dat")));
     EXPECT_FALSE(Exists(File("Audio_Folder_3.tmp")));
+    EXPECT_FALSE(Exists(File("Audio_Folder_3.pair")));  // a discarded pair starts afresh
 }
 
 TEST_F(StateFilesTest, CommitCoversTheTableUpToMaxAudioPaths) {

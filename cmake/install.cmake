@@ -1,0 +1,94 @@
+# Installing and packaging: `cmake --install build` puts the program, its help, the desktop
+# entry, the icon, the man page and example systemd user units under the prefix; `cpack`
+# (run in the build folder) builds a Debian package of the same files.
+include(GNUInstallDirs)
+
+set(VFS_DIST_DIR ${CMAKE_SOURCE_DIR}/dist)
+set(VFS_GENERATED_DIST_DIR ${CMAKE_BINARY_DIR}/dist)
+set(VFS_VERSION ${PROJECT_VERSION})
+# The version as --version prints it, for the test of the installed copy.
+file(WRITE ${VFS_GENERATED_DIST_DIR}/version ${PROJECT_VERSION})
+
+install(TARGETS varnelfilesync RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+
+if(EXISTS ${CMAKE_SOURCE_DIR}/help)
+  install(DIRECTORY ${CMAKE_SOURCE_DIR}/help/ DESTINATION ${CMAKE_INSTALL_DATADIR}/varnelfilesync/help)
+endif()
+
+install(FILES ${VFS_DIST_DIR}/varnelfilesync.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+
+# The icon: the SVG always, PNG sizes for menus and panels that want them when the SVG
+# renderer is there at build time.
+set(VFS_ICON_SVG ${CMAKE_SOURCE_DIR}/src/ui/resources/program.svg)
+if(EXISTS ${VFS_ICON_SVG})
+  install(FILES ${VFS_ICON_SVG} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps
+          RENAME varnelfilesync.svg)
+  find_program(VFS_RSVG_CONVERT rsvg-convert)
+  if(VFS_RSVG_CONVERT)
+    set(VFS_ICON_PNGS)
+    foreach(size 16 24 32 48 64 128 256)
+      set(png ${VFS_GENERATED_DIST_DIR}/icons/${size}/varnelfilesync.png)
+      add_custom_command(OUTPUT ${png}
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${VFS_GENERATED_DIST_DIR}/icons/${size}
+        COMMAND ${VFS_RSVG_CONVERT} -w ${size} -h ${size} -o ${png} ${VFS_ICON_SVG}
+        DEPENDS ${VFS_ICON_SVG} VERBATIM)
+      list(APPEND VFS_ICON_PNGS ${png})
+      install(FILES ${png}
+              DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
+    endforeach()
+    add_custom_target(vfs_icons ALL DEPENDS ${VFS_ICON_PNGS})
+  endif()
+endif()
+
+# The man page, compressed as Debian ships man pages.
+configure_file(${VFS_DIST_DIR}/varnelfilesync.1 ${VFS_GENERATED_DIST_DIR}/varnelfilesync.1 @ONLY)
+find_program(VFS_GZIP gzip)
+if(VFS_GZIP)
+  set(VFS_MAN_PAGE ${VFS_GENERATED_DIST_DIR}/varnelfilesync.1.gz)
+  add_custom_command(OUTPUT ${VFS_MAN_PAGE}
+    COMMAND ${VFS_GZIP} -9 -n -c ${VFS_GENERATED_DIST_DIR}/varnelfilesync.1 > ${VFS_MAN_PAGE}
+    DEPENDS ${VFS_GENERATED_DIST_DIR}/varnelfilesync.1)
+  add_custom_target(vfs_man_page ALL DEPENDS ${VFS_MAN_PAGE})
+else()
+  set(VFS_MAN_PAGE ${VFS_GENERATED_DIST_DIR}/varnelfilesync.1)
+endif()
+install(FILES ${VFS_MAN_PAGE} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
+# systemd user units (Debian's place for packaged user units is /usr/lib/systemd/user).
+# They name the program without a folder: systemd finds it in /usr/local/bin and /usr/bin
+# alike, so the same units serve a package and a hand-made install.
+install(FILES ${VFS_DIST_DIR}/systemd/varnelfilesync@.service
+              ${VFS_DIST_DIR}/systemd/varnelfilesync-sync.service
+              ${VFS_DIST_DIR}/systemd/varnelfilesync-sync.timer
+        DESTINATION lib/systemd/user)
+
+# --- Debian package ---
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME varnelfilesync)
+set(CPACK_PACKAGE_VENDOR "VarnelFileSync")
+set(CPACK_PACKAGE_CONTACT "VarnelFileSync maintainers <varnelfilesync@localhost>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
+    "two-way folder sync for radio playout machines")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Keeps a local and a remote copy of a radio-automation system's working folders in step, pair by pair, with a three-way comparison so that a deletion is told from a new file. Runs with a window or headless, from systemd or cron.")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# dpkg-shlibdeps names the Debian packages of every library the program links (the Qt
+# runtime once the window is built in), so the package installs cleanly on a fresh machine.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_STRIP_FILES ON)
+include(CPack)
+
+# --- Tests of the installed files ---
+add_test(NAME install.DestdirCopyKeepsItsFilesInTheDataDirectory
+    COMMAND ${CMAKE_SOURCE_DIR}/tests/install/installed_copy_test.sh
+            ${CMAKE_BINARY_DIR} ${CMAKE_SOURCE_DIR})
+add_test(NAME install.DebianPackageHoldsTheExpectedFiles
+    COMMAND ${CMAKE_SOURCE_DIR}/tests/install/debian_package_test.sh
+            ${CMAKE_BINARY_DIR} ${CMAKE_SOURCE_DIR})
+set_tests_properties(install.DestdirCopyKeepsItsFilesInTheDataDirectory
+                       install.DebianPackageHoldsTheExpectedFiles
+                       PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 180)
