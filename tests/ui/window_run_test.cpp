@@ -37,19 +37,13 @@ std::string PairSettings(const std::string& local, const std::string& remote,
 }
 
 // Completed lines without their time and with the test's own folder put as "<root>".
-std::vector<std::string> Neutral(const std::vector<std::string>& lines, const std::string& root) {
-    std::vector<std::string> out;
-    for (std::string line : e2e::StampedLines([&] {
-             std::string text;
-             for (const std::string& l : lines)
-                 text += l + "\n";
-             return text;
-         }())) {
+std::vector<std::string> Neutral(const std::string& text, const std::string& root) {
+    std::vector<std::string> lines = e2e::StampedLines(text);
+    for (std::string& line : lines) {
         for (std::size_t pos; (pos = line.find(root)) != std::string::npos;)
             line.replace(pos, root.size(), "<root>");
-        out.push_back(line);
     }
-    return out;
+    return lines;
 }
 
 }  // namespace
@@ -182,17 +176,11 @@ void WindowRunTest::HeadlessAndWindowedFrontEndsSyncAlike() {
     QCOMPARE(result.status, 0);
     QCOMPARE(windowed.host().ExitStatus(), 0);
 
-    std::vector<std::string> headlessLines;
-    for (const std::string& line : e2e::StampedLines(result.out))
-        headlessLines.push_back(line);
-    const auto a = Neutral(windowLines, windowed / "pair");
-    std::vector<std::string> b;
-    for (std::string line : headlessLines) {
-        const std::string root = headless / "pair";
-        for (std::size_t pos; (pos = line.find(root)) != std::string::npos;)
-            line.replace(pos, root.size(), "<root>");
-        b.push_back(line);
-    }
+    std::string windowText;
+    for (const std::string& line : windowLines)
+        windowText += line + "\n";
+    const auto a = Neutral(windowText, windowed / "pair");
+    const auto b = Neutral(result.out, headless / "pair");
     QVERIFY(a.size() > 5);
     QCOMPARE(a, b);
     QCOMPARE(Names(windowed / "pair/L"), Names(headless / "pair/L"));
