@@ -1,12 +1,7 @@
 #include "app/headless.h"
 
-#include <syslog.h>
-
-#include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 
 #include "config/automation_settings.h"
 #include "config/due_check.h"
@@ -14,51 +9,14 @@
 #include "engine/context.h"
 #include "engine/copy_progress.h"
 #include "engine/task_execution.h"
+#include "platform/debug_output.h"
 #include "platform/file_system.h"
 #include "platform/instance_lock.h"
+#include "platform/process_events.h"
 
 namespace vfs::app {
 
 namespace {
-
-volatile std::sig_atomic_t g_closeSignals = 0;
-
-extern "C" void OnCloseSignal(int) {
-    g_closeSignals = g_closeSignals + 1;
-}
-
-// Without SA_RESTART, so a signal wakes the loop out of its wait at once.
-void InstallSignalHandlers() {
-    struct sigaction action {};
-    action.sa_handler = OnCloseSignal;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-    // A reader that went away must not end the program in the middle of a sync.
-    std::signal(SIGPIPE, SIG_IGN);
-}
-
-int64_t MonotonicNs() {
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<int64_t>(ts.tv_sec) * 1'000'000'000 + ts.tv_nsec;
-}
-
-// Returns early when a signal arrives.
-void WaitUntil(int64_t deadlineNs) {
-    timespec ts{};
-    ts.tv_sec = static_cast<time_t>(deadlineNs / 1'000'000'000);
-    ts.tv_nsec = static_cast<long>(deadlineNs % 1'000'000'000);
-    clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr);
-}
-
-// A plain pause of the thread: signals are noted and handled afterwards.
-void SleepMs(int milliseconds) {
-    if (milliseconds <= 0) return;
-    timespec ts{milliseconds / 1000, static_cast<long>(milliseconds % 1000) * 1'000'000};
-    while (nanosleep(&ts, &ts) != 0 && errno == EINTR) {
-    }
-}
 
 std::string ForTerminal(std::string text) {
     for (std::size_t pos; (pos = text.find("\r\n")) != std::string::npos;)
@@ -78,14 +36,10 @@ void PrintMessage(const std::string& title, const std::string& message) {
 
 class HeadlessProgram {
   public:
-    HeadlessProgram()
-        : automationSettings_(IniAutomationSettingsStore::DefaultFolder()),
-          schedule_(MonotonicNs()) {
-        SetUpPorts();
-    }
+    HeadlessProgram() : schedule_(platform::MonotonicNs()) { SetUpPorts(); }
 
     int Run(const std::string& argumentText) {
-        InstallSignalHandlers();
+        platform::WatchCloseRequests();
         switch (FormLoad(ctx_, argumentText, lock_)) {
             case LoadResult::AlreadyRunning:
                 return kExitAlreadyRunning;
@@ -94,12 +48,12 @@ class HeadlessProgram {
             case LoadResult::Loaded:
                 break;
         }
-        schedule_ = TickSchedule(MonotonicNs());
+        schedule_ = TickSchedule(platform::MonotonicNs());
         while (!unloaded_) {
             HandleCloseSignals();
             UnloadOnceCopyStopped();
             if (unloaded_) break;
-            WaitUntil(schedule_.NextDeadline());
+            platform::WaitUntil(schedule_.NextDeadline());
             RunDueTick();
             UnloadOnceCopyStopped();
         }
@@ -110,9 +64,9 @@ class HeadlessProgram {
     void SetUpPorts() {
         ports_.programFolder = platform::ExecutableFolder();
         ports_.automationSettings = &automationSettings_;
-        ports_.sleep = SleepMs;
+        ports_.sleep = platform::PauseMs;
         ports_.yield = [this] { Yield(); };
-        ports_.debug = [](const std::string& line) { syslog(LOG_DEBUG, "%s", line.c_str()); };
+        ports_.debug = platform::DebugOutput;
         ports_.messageBox = [](const std::string& title, const std::string& text,
                                MessageBoxButtons buttons) {
             PrintMessage(title, text);
@@ -133,12 +87,12 @@ class HeadlessProgram {
     }
 
     void RunDueTick() {
-        if (!timerEnabled_ || !schedule_.TakeDue(MonotonicNs())) return;
+        if (!timerEnabled_ || !schedule_.TakeDue(platform::MonotonicNs())) return;
         tmrMain_Timer(ctx_, [this] { DueCheck(ctx_); });
     }
 
     void HandleCloseSignals() {
-        while (handledSignals_ < g_closeSignals && !unloaded_) {
+        while (handledSignals_ < platform::CloseRequestCount() && !unloaded_) {
             ++handledSignals_;
             // Only a second signal cuts work off. A sync-and-exit run has asked for the exit
             // already, which would let the first one through at once: that wish is put aside
@@ -185,14 +139,14 @@ class HeadlessProgram {
     FormModel form_;
     Ports ports_;
     Context ctx_{state_, form_, ports_};
-    IniAutomationSettingsStore automationSettings_;
+    SystemAutomationSettingsStore automationSettings_;
     platform::InstanceLock lock_;
     TickSchedule schedule_;
     bool timerEnabled_ = true;
     bool closeAgreed_ = false;  // the close request went ahead; the unload may wait for a copy
     bool unloaded_ = false;
     int depth_ = 0;
-    std::sig_atomic_t handledSignals_ = 0;
+    int handledSignals_ = 0;
     int exitStatus_ = kExitNormal;
 };
 
@@ -206,10 +160,10 @@ bool TickSchedule::TakeDue(int64_t nowNs) {
 }
 
 int RunHeadless(const std::string& argumentText) {
-    openlog("varnelfilesync", LOG_PID, LOG_USER);
+    platform::OpenDebugOutput("varnelfilesync");
     HeadlessProgram program;
     const int status = program.Run(argumentText);
-    closelog();
+    platform::CloseDebugOutput();
     return status;
 }
 

@@ -1,6 +1,5 @@
 #include "engine/backups.h"
 
-#include <strings.h>
 #include <cstdio>
 #include <vector>
 
@@ -108,7 +107,7 @@ bool Compact(const BackupJob& job, const std::vector<int>& copies) {
         int target = static_cast<int>(j) + 1;
         const std::string from = job.CopyIn(copies[j]);
         const std::string to = job.CopyIn(target);
-        if (::strcasecmp(from.c_str(), to.c_str()) == 0) continue;
+        if (SameTextIgnoringCase(from, to)) continue;
         if (!EnsureFolder(job, job.SlotFolder(target))) return false;
         job.Trace("Renaming File " + from + " to " + to);
         if (!job.fs().RenameNoReplace(from, to)) return false;
