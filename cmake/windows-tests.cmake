@@ -25,12 +25,11 @@ set(VFS_WINDOWS_TEST_SOURCES
   tests/engine/copy_progress_test.cpp
   tests/engine/run_controls_test.cpp
   tests/engine/run_sync_test.cpp
-  tests/engine/task_line_test.cpp
   tests/form/folder_categories_test.cpp
   tests/form/form_model_test.cpp
   tests/form/speed_levels_test.cpp
   tests/support/faulty_file_system.cpp
-  tests/support/temp_dir.cpp)
+  tests/support/temp_dir_win32.cpp)
 add_executable(vfs_tests ${VFS_WINDOWS_TEST_SOURCES})
 target_include_directories(vfs_tests PRIVATE tests)
 target_link_libraries(vfs_tests PRIVATE vfs_core gtest gmock gtest_main)

@@ -1,6 +1,7 @@
 #include "engine/file_helpers.h"
 
 #include <array>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <memory>
@@ -90,12 +91,21 @@ std::string SpaceQueryPath(const std::string& path, PathStyle style) {
 }
 
 bool IsAbsoluteNative(const std::string& path) {
+    if (kNativeStyle == PathStyle::Windows) {
+        // A drive's full path ("C:\...") or a network share ("\server\share...").
+        const bool drive = path.size() >= 3 && std::isalpha(static_cast<unsigned char>(path[0])) &&
+                           path[1] == ':' && path[2] == kSep;
+        return drive || (path.size() >= 2 && path[0] == kSep && path[1] == kSep);
+    }
     return !path.empty() && path.front() == kSep;
 }
 
 std::string CollapseDoubledSeparators(std::string path) {
     const std::string doubled(2, kSep);
-    for (std::size_t at = path.find(doubled); at != std::string::npos;
+    // The two separators that open a network share's path are no doubling.
+    const std::size_t start =
+        (kNativeStyle == PathStyle::Windows && path.starts_with(doubled)) ? 1 : 0;
+    for (std::size_t at = path.find(doubled, start); at != std::string::npos;
          at = path.find(doubled, at)) {
         path.erase(at, 1);
     }
