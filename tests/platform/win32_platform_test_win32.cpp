@@ -5,11 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "platform/clock.h"
 #include "platform/copy_file.h"
+#include "platform/drives.h"
 #include "platform/file_system.h"
 #include "platform/instance_lock.h"
 #include "platform/open_folder.h"
@@ -179,6 +181,14 @@ TEST(Win32SettingsAreaTest, ReadsTheRegistrysProgramSettingsByTitleSectionAndKey
     EXPECT_EQ(ReadSettingsArea("VfsWin32Test", "Paths", "Missing"), std::nullopt);
     EXPECT_EQ(ReadSettingsArea("VfsWin32Test\\Paths", "x", "LogPath"), std::nullopt);
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\VB and VBA Program Settings\\VfsWin32Test");
+}
+
+TEST(Win32DrivesTest, DriveLettersAreTheDriveList) {
+    const std::optional<std::vector<std::string>> roots = DriveLetterRoots();
+    ASSERT_TRUE(roots);
+    // Wine always maps C: (its own Windows folder) and Z: (the Linux root).
+    EXPECT_NE(std::find(roots->begin(), roots->end(), "C:\\"), roots->end());
+    EXPECT_EQ(MountTableText(), "");
 }
 
 }  // namespace
