@@ -17,6 +17,8 @@ endforeach()
 # signals, the POSIX path form). The others stay Linux tests.
 set(VFS_WINDOWS_TEST_SOURCES
   tests/config/due_check_test.cpp
+  tests/config/help_content_test.cpp
+  tests/config/help_test.cpp
   tests/config/pages_test.cpp
   tests/config/path_grid_test.cpp
   tests/config/record_places_test.cpp

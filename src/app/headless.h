@@ -1,6 +1,7 @@
 // The program without a window: the same core and form model, driven by one 100 ms tick
 // loop on the main thread. Completed-list lines go to standard output, messages for the
-// operator to standard error; SIGINT and SIGTERM ask the program to close.
+// operator to standard error; SIGINT and SIGTERM (on Windows Ctrl+C, Ctrl+Break and the
+// console or session closing) ask the program to close.
 #pragma once
 
 #include <cstdint>
