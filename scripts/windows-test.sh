@@ -131,5 +131,5 @@ else
     echo "Windows end-to-end sync under Wine: $failures check(s) FAILED"
 fi
 echo "Wine part took $((SECONDS - wine_started)) s; whole script $((SECONDS - started)) s"
-grep -E '^\[ *(FAILED|PASSED|==========) *\]' "$build/unit-tests.txt" || cat "$build/unit-tests.txt"
+grep -E '^\[ *(FAILED|PASSED|SKIPPED|==========) *\]' "$build/unit-tests.txt" || cat "$build/unit-tests.txt"
 [ "$failures" -eq 0 ] && [ "$unit_status" -eq 0 ]

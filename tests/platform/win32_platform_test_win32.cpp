@@ -104,6 +104,25 @@ TEST(Win32FileSystemTest, CopyIsExclusiveChunkedStampedAndRemovedWhenCancelled) 
     EXPECT_FALSE(Exists(dir / ".f"));
 }
 
+TEST(Win32FileSystemTest, ALinkIsNeverListedFollowedNorCopied) {
+    TempDir dir;
+    WriteFile(dir / "target.kvo", "secret");
+    // Wine answers success and makes no link; the case then runs on Windows only.
+    if (!CreateSymbolicLinkW(W(dir / "link.kvo").c_str(), W(dir / "target.kvo").c_str(), 0) ||
+        ListAllEntries(dir.path())->size() != 2) {
+        GTEST_SKIP() << "no symbolic links on this system";
+    }
+    EXPECT_EQ(ListFolder(dir.path(), "*.kvo"), (std::vector<std::string>{"target.kvo"}));
+    EXPECT_EQ(Win32OpenFolder(dir.path()).Lookup("link.kvo"), Presence::Unknown);
+    EXPECT_FALSE(CopyFileChunked(dir / "link.kvo", dir / ".copy", nullptr, nullptr).ok);
+    EXPECT_FALSE(Exists(dir / ".copy"));
+    EXPECT_EQ(ReadWholeFile(dir / "link.kvo"), std::nullopt);
+    const std::optional<EntryState> link = Examine(dir / "link.kvo");
+    ASSERT_TRUE(link);
+    EXPECT_TRUE(link->exists);
+    EXPECT_FALSE(link->regular);
+}
+
 TEST(Win32FileSystemTest, MoveIntoPlaceReplacesOnlyWritableFilesAndOnlyWhenAsked) {
     TempDir dir;
     WriteFile(dir / ".new", "new");
