@@ -115,6 +115,24 @@ if [ "$actual" != "$expected" ]; then
 fi
 # Standard output carries the same lines as they happen.
 grep -q ' - Sync    Finished File Sync' "$e2e/out2.txt" || fail "standard output of the second run"
+
+# One instance per session: a second start of the running session ends with status 3 and
+# touches nothing; Ctrl+C (Wine passes SIGINT on as a console Ctrl+C) closes the first
+# normally.
+(cd "$e2e" && exec wine prog/varnelfilesync.exe HEADLESS) >"$e2e/out3.txt" 2>"$e2e/err3.txt" &
+first=$!
+for _ in $(seq 1 100); do
+    grep -q 'Abnormal=1' "$e2e/prog/VarnelFileSync.ini" && break
+    sleep 0.2
+done
+status=0
+(cd "$e2e" && wine prog/varnelfilesync.exe HEADLESS SYNCANDEXIT) >"$e2e/out4.txt" 2>&1 || status=$?
+[ "$status" -eq 3 ] || fail "a second instance of the running session ended with status $status"
+kill -INT "$first" 2>/dev/null || true
+status=0
+wait "$first" || status=$?
+[ "$status" -eq 0 ] || fail "Ctrl+C: the program ended with status $status"
+grep -q 'Abnormal=0' "$e2e/prog/VarnelFileSync.ini" || fail "Ctrl+C: the program did not close normally"
 e2e_seconds=$((SECONDS - wine_started))
 
 # --- Unit tests. -------------------------------------------------------------------------
