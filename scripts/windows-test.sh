@@ -26,14 +26,15 @@ cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_6
     -DCMAKE_BUILD_TYPE=Release -DVFS_WERROR=ON >/dev/null
 cmake --build "$build" -j2 --target varnelfilesync vfs_tests
 
+# Every Wine call has a time limit, so a hang fails the run instead of holding CI up.
 # Wine without a display: console programs need none. The prefix lives in the build folder
 # and is made once.
 export WINEPREFIX="$build/wineprefix"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    wineboot -i >/dev/null 2>&1
-    wineserver -w
+    timeout 300 wineboot -i >/dev/null 2>&1
+    timeout 60 wineserver -w
 fi
 wine_started=$SECONDS
 
@@ -61,7 +62,7 @@ fail() {
 }
 run_sync() {
     local status=0
-    (cd "$e2e" && wine prog/varnelfilesync.exe HEADLESS SYNCANDEXIT) >"$e2e/out$1.txt" 2>"$e2e/err$1.txt" || status=$?
+    (cd "$e2e" && timeout 120 wine prog/varnelfilesync.exe HEADLESS SYNCANDEXIT) >"$e2e/out$1.txt" 2>"$e2e/err$1.txt" || status=$?
     [ "$status" -eq 0 ] || fail "sync run $1 ended with status $status: $(cat "$e2e/err$1.txt")"
 }
 
@@ -119,16 +120,21 @@ grep -q ' - Sync    Finished File Sync' "$e2e/out2.txt" || fail "standard output
 # One instance per session: a second start of the running session ends with status 3 and
 # touches nothing; Ctrl+C (Wine passes SIGINT on as a console Ctrl+C) closes the first
 # normally.
-(cd "$e2e" && exec wine prog/varnelfilesync.exe HEADLESS) >"$e2e/out3.txt" 2>"$e2e/err3.txt" &
+(cd "$e2e" && exec timeout 120 wine prog/varnelfilesync.exe HEADLESS) >"$e2e/out3.txt" 2>"$e2e/err3.txt" &
 first=$!
 for _ in $(seq 1 100); do
     grep -q 'Abnormal=1' "$e2e/prog/VarnelFileSync.ini" && break
     sleep 0.2
 done
 status=0
-(cd "$e2e" && wine prog/varnelfilesync.exe HEADLESS SYNCANDEXIT) >"$e2e/out4.txt" 2>&1 || status=$?
+(cd "$e2e" && timeout 60 wine prog/varnelfilesync.exe HEADLESS SYNCANDEXIT) >"$e2e/out4.txt" 2>&1 || status=$?
 [ "$status" -eq 3 ] || fail "a second instance of the running session ended with status $status"
 kill -INT "$first" 2>/dev/null || true
+for _ in $(seq 1 150); do
+    kill -0 "$first" 2>/dev/null || break
+    sleep 0.2
+done
+kill -0 "$first" 2>/dev/null && kill -KILL "$first"
 status=0
 wait "$first" || status=$?
 [ "$status" -eq 0 ] || fail "Ctrl+C: the program ended with status $status"
@@ -139,7 +145,7 @@ e2e_seconds=$((SECONDS - wine_started))
 # Left out under Windows: a folder named with a double quote, which no Windows file
 # system can hold.
 unit_status=0
-(cd "$build" && wine ./vfs_tests.exe --gtest_brief=1 \
+(cd "$build" && timeout 300 wine ./vfs_tests.exe --gtest_brief=1 \
     --gtest_filter='-PathGridTest.FoldersTheTaskLineCannotCarryAreInvalid') \
     >"$build/unit-tests.txt" 2>&1 || unit_status=$?
 
