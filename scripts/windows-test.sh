@@ -53,7 +53,11 @@ for name in keep edit gone; do
     printf '%s\n' "$name" >"$e2e/L/$name.kvo"
     cp "$e2e/L/$name.kvo" "$e2e/R/$name.kvo"
 done
-touch -d '2020-09-13 12:00:00 UTC' "$e2e"/L/*.kvo "$e2e"/R/*.kvo
+# One file under two spellings: Windows looks names up without regard to case, so these are
+# one file that is already in step, not two files to copy across.
+printf 'same\n' >"$e2e/L/Mixed.kvo"
+printf 'same\n' >"$e2e/R/MIXED.KVO"
+touch -d '2020-09-13 12:00:00 UTC' "$e2e"/L/*.kvo "$e2e"/R/*.kvo "$e2e/R/MIXED.KVO"
 
 failures=0
 fail() {
@@ -67,6 +71,11 @@ run_sync() {
 }
 
 run_sync 1
+[ "$(LC_ALL=C ls "$e2e/L" | tr '\n' ' ')" = "Mixed.kvo edit.kvo gone.kvo keep.kvo " ] &&
+    [ "$(LC_ALL=C ls "$e2e/R" | tr '\n' ' ')" = "MIXED.KVO edit.kvo gone.kvo keep.kvo " ] ||
+    fail "a name that differs only in case was copied: $(ls "$e2e/L" "$e2e/R")"
+grep -q 'Files To Sync' "$e2e/out1.txt" && ! grep -q 'Starting File Sync' "$e2e/out1.txt" ||
+    fail "the first run found something to sync: $(cat "$e2e/out1.txt")"
 # Between the runs: a new remote file, a newer local edit, a local deletion.
 printf 'new\n' >"$e2e/R/new.kvo"
 touch -d '2020-09-14 08:00:00 UTC' "$e2e/R/new.kvo"
@@ -75,8 +84,10 @@ touch -d '2021-01-02 03:04:05 UTC' "$e2e/L/edit.kvo"
 rm "$e2e/L/gone.kvo"
 run_sync 2
 
+mv "$e2e/R/MIXED.KVO" "$e2e/R/Mixed.kvo"
 diff -r "$e2e/L" "$e2e/R" >/dev/null || fail "the two folders differ after the sync"
-[ "$(ls "$e2e/L")" = "$(printf 'edit.kvo\nkeep.kvo\nnew.kvo')" ] || fail "local folder: $(ls "$e2e/L")"
+[ "$(LC_ALL=C ls "$e2e/L" | tr '\n' ' ')" = "Mixed.kvo edit.kvo keep.kvo new.kvo " ] ||
+    fail "local folder: $(ls "$e2e/L")"
 [ "$(cat "$e2e/R/edit.kvo")" = "edited" ] || fail "the edit did not reach the remote folder"
 [ "$(stat -c %Y "$e2e/R/edit.kvo")" = "$(date -d '2021-01-02 03:04:05 UTC' +%s)" ] ||
     fail "the replaced file lost its modified time"
@@ -87,7 +98,7 @@ diff -r "$e2e/L" "$e2e/R" >/dev/null || fail "the two folders differ after the s
 [ "$(cat "$e2e/bak/Program_Logs/001/gone.kvo" 2>/dev/null)" = "gone" ] ||
     fail "no backup of the deleted file"
 [ "$(tr -d '\r' <"$e2e/prog/VarnelFileSyncSettings/Program_Logs.dat")" = \
-    "$(printf 'edit.kvo\nkeep.kvo\nnew.kvo')" ] || fail "state file after the sync"
+    "$(printf 'edit.kvo\nkeep.kvo\nMixed.kvo\nnew.kvo')" ] || fail "state file after the sync"
 leftovers="$(find "$e2e/L" "$e2e/R" "$e2e/prog/VarnelFileSyncSettings" -name '.*' -type f)"
 [ -z "$leftovers" ] || fail "temporary files left: $leftovers"
 
