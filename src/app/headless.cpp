@@ -1,23 +1,14 @@
 #include "app/headless.h"
 
-#include <syslog.h>
-
 #include <cstdio>
-#include <ctime>
 
 #include "app/program_host.h"
+#include "platform/debug_output.h"
+#include "platform/process_events.h"
 
 namespace vfs::app {
 
 namespace {
-
-// Returns early when a signal arrives.
-void WaitUntil(int64_t deadlineNs) {
-    timespec ts{};
-    ts.tv_sec = static_cast<time_t>(deadlineNs / 1'000'000'000);
-    ts.tv_nsec = static_cast<long>(deadlineNs % 1'000'000'000);
-    clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr);
-}
 
 std::string ForTerminal(std::string text) {
     for (std::size_t pos; (pos = text.find("\r\n")) != std::string::npos;)
@@ -51,19 +42,19 @@ void SetUpHeadlessPorts(ProgramHost& host) {
 }  // namespace
 
 int RunHeadless(const std::string& argumentText, const std::string& programFolder) {
-    openlog("varnelfilesync", LOG_PID, LOG_USER);
+    platform::OpenDebugOutput("varnelfilesync");
     ProgramHost host;
     host.ports().programFolder = programFolder;
     SetUpHeadlessPorts(host);
-    InstallCloseSignalHandlers();
+    platform::WatchCloseRequests();
     if (host.Load(argumentText)) {
         while (!host.Unloaded()) {
             host.Turn();
             if (host.Unloaded()) break;
-            WaitUntil(host.NextDeadline());
+            platform::WaitUntil(host.NextDeadline());
         }
     }
-    closelog();
+    platform::CloseDebugOutput();
     return host.ExitStatus();
 }
 

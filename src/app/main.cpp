@@ -1,8 +1,6 @@
 // Entry point: the answers that need no files (help, version, a refused word), then the
 // program with its window on a desktop, or headless with the word HEADLESS or where there
 // is no display to open a window on.
-#include <cstdio>
-
 #include "app/headless.h"
 #include "app/program_folder.h"
 #include "app/windowed.h"
@@ -15,9 +13,5 @@ int main(int argc, char** argv) {
     const std::string folder = vfs::app::PrepareProgramFolder(args);
     const std::string words = args.programWords + (args.preview ? " PREVIEW" : "");
     if (vfs::ParseCommandLine(words).Headless) return vfs::app::RunHeadless(words, folder);
-    if (!vfs::app::DisplayAvailable()) {
-        std::fputs("varnelfilesync: no display to open a window on; running headless\n", stderr);
-        return vfs::app::RunHeadless(words, folder);
-    }
-    return vfs::app::RunWindowed(words, folder, argc, argv);
+    return vfs::app::RunWithWindowWherePossible(words, folder, argc, argv);
 }

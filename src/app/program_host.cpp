@@ -1,29 +1,17 @@
 #include "app/program_host.h"
 
-#include <syslog.h>
-
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 
 #include "config/due_check.h"
 #include "config/startup.h"
 #include "engine/copy_progress.h"
 #include "engine/task_execution.h"
+#include "platform/debug_output.h"
 #include "platform/file_system.h"
+#include "platform/process_events.h"
 
 namespace vfs::app {
-
-namespace {
-
-volatile std::sig_atomic_t g_closeSignals = 0;
-
-extern "C" void OnCloseSignal(int) {
-    g_closeSignals = g_closeSignals + 1;
-}
-
-}  // namespace
 
 bool TickSchedule::TakeDue(int64_t nowNs) {
     if (nowNs < next_) return false;
@@ -32,35 +20,11 @@ bool TickSchedule::TakeDue(int64_t nowNs) {
     return true;
 }
 
-int64_t MonotonicNs() {
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<int64_t>(ts.tv_sec) * 1'000'000'000 + ts.tv_nsec;
-}
-
-void InstallCloseSignalHandlers() {
-    struct sigaction action {};
-    action.sa_handler = OnCloseSignal;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-    // A reader that went away must not end the program in the middle of a sync.
-    std::signal(SIGPIPE, SIG_IGN);
-}
-
-void SleepMs(int milliseconds) {
-    if (milliseconds <= 0) return;
-    timespec ts{milliseconds / 1000, static_cast<long>(milliseconds % 1000) * 1'000'000};
-    while (nanosleep(&ts, &ts) != 0 && errno == EINTR) {
-    }
-}
-
-ProgramHost::ProgramHost()
-    : automationSettings_(IniAutomationSettingsStore::DefaultFolder()), schedule_(MonotonicNs()) {
+ProgramHost::ProgramHost() : schedule_(platform::MonotonicNs()) {
     ports_.programFolder = platform::ExecutableFolder();
     ports_.automationSettings = &automationSettings_;
-    ports_.sleep = SleepMs;
-    ports_.debug = [](const std::string& line) { syslog(LOG_DEBUG, "%s", line.c_str()); };
+    ports_.sleep = platform::PauseMs;
+    ports_.debug = platform::DebugOutput;
     ports_.closeMainWindow = [this](int reason) { RequestClose(reason); };
 }
 
@@ -75,7 +39,7 @@ bool ProgramHost::Load(const std::string& argumentText) {
         case LoadResult::Loaded:
             break;
     }
-    schedule_ = TickSchedule(MonotonicNs());
+    schedule_ = TickSchedule(platform::MonotonicNs());
     return true;
 }
 
@@ -101,12 +65,12 @@ void ProgramHost::HeadlessYield() {
 }
 
 void ProgramHost::RunDueTick() {
-    if (!timerEnabled_ || !schedule_.TakeDue(MonotonicNs())) return;
+    if (!timerEnabled_ || !schedule_.TakeDue(platform::MonotonicNs())) return;
     tmrMain_Timer(ctx_, [this] { DueCheck(ctx_); });
 }
 
 void ProgramHost::HandleCloseSignals() {
-    while (handledSignals_ < g_closeSignals && !unloaded_) {
+    while (handledSignals_ < platform::CloseRequestCount() && !unloaded_) {
         ++handledSignals_;
         // Only a second signal cuts work off. A sync-and-exit run has asked for the exit
         // already, which would let the first one through at once: that wish is put aside

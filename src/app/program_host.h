@@ -4,7 +4,6 @@
 // during long work; everything the program decides is decided here or in the core.
 #pragma once
 
-#include <csignal>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -36,15 +35,6 @@ class TickSchedule {
   private:
     int64_t next_;
 };
-
-int64_t MonotonicNs();
-
-// SIGINT and SIGTERM are counted and handled by the host at its next turn. Installed
-// without SA_RESTART, so a signal wakes a waiting loop at once.
-void InstallCloseSignalHandlers();
-
-// A plain pause of the thread: signals are noted and handled afterwards.
-void SleepMs(int milliseconds);
 
 class ProgramHost {
   public:
@@ -90,14 +80,14 @@ class ProgramHost {
     FormModel form_;
     Ports ports_;
     Context ctx_{state_, form_, ports_};
-    IniAutomationSettingsStore automationSettings_;
+    SystemAutomationSettingsStore automationSettings_;
     platform::InstanceLock lock_;
     TickSchedule schedule_;
     bool timerEnabled_ = true;
     bool closeAgreed_ = false;  // the close request went ahead; the unload may wait for a copy
     bool unloaded_ = false;
     int depth_ = 0;
-    std::sig_atomic_t handledSignals_ = 0;
+    int handledSignals_ = 0;
     int exitStatus_ = kExitNormal;
 };
 

@@ -6,6 +6,7 @@
 #include <QSystemTrayIcon>
 
 #include "config/startup.h"
+#include "platform/process_events.h"
 #include "ui/pictures.h"
 
 namespace vfs::app {
@@ -121,7 +122,7 @@ void WindowFrontEnd::RestoreFromTray(int message) {
 // The timer is set for the next tick's deadline each time, so the ticks keep the same
 // absolute pace as the headless loop.
 void WindowFrontEnd::ArmTimer() {
-    const int64_t waitNs = host_.NextDeadline() - MonotonicNs();
+    const int64_t waitNs = host_.NextDeadline() - platform::MonotonicNs();
     timer_.start(static_cast<int>(std::max<int64_t>(0, waitNs / 1'000'000)));
 }
 

@@ -1,14 +1,16 @@
 #include "app/windowed.h"
 
-#include <syslog.h>
-
 #include <QApplication>
 #include <QSocketNotifier>
 #include <QTimer>
+#include <cstdio>
 #include <cstdlib>
 
+#include "app/headless.h"
 #include "app/program_host.h"
 #include "app/window_front_end.h"
+#include "platform/debug_output.h"
+#include "platform/process_events.h"
 
 namespace vfs::app {
 
@@ -22,7 +24,7 @@ bool DisplayAvailable() {
 
 int RunWindowed(const std::string& argumentText, const std::string& programFolder, int argc,
                 char** argv) {
-    openlog("varnelfilesync", LOG_PID, LOG_USER);
+    platform::OpenDebugOutput("varnelfilesync");
     QApplication app(argc, argv);
     // The program ends through its own close logic, never because a window closed.
     app.setQuitOnLastWindowClosed(false);
@@ -30,7 +32,7 @@ int RunWindowed(const std::string& argumentText, const std::string& programFolde
     host.ports().programFolder = programFolder;
     WindowFrontEnd frontEnd(host);
     frontEnd.onFinished = [](int status) { QCoreApplication::exit(status); };
-    InstallCloseSignalHandlers();
+    platform::WatchCloseRequests();
     int status = host.ExitStatus();
     if (frontEnd.Start(argumentText)) {
         // A signal interrupts the event loop's wait; the host handles it at the next turn,
@@ -43,8 +45,15 @@ int RunWindowed(const std::string& argumentText, const std::string& programFolde
     } else {
         status = host.ExitStatus();
     }
-    closelog();
+    platform::CloseDebugOutput();
     return status;
+}
+
+int RunWithWindowWherePossible(const std::string& argumentText, const std::string& programFolder,
+                               int argc, char** argv) {
+    if (DisplayAvailable()) return RunWindowed(argumentText, programFolder, argc, argv);
+    std::fputs("varnelfilesync: no display to open a window on; running headless\n", stderr);
+    return RunHeadless(argumentText, programFolder);
 }
 
 }  // namespace vfs::app

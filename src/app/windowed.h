@@ -15,4 +15,10 @@ bool DisplayAvailable();
 int RunWindowed(const std::string& argumentText, const std::string& programFolder, int argc,
                 char** argv);
 
+// The program started without the word HEADLESS: with its window where there is a display,
+// otherwise headless after one line on standard error that says why. A build without a
+// window runs headless.
+int RunWithWindowWherePossible(const std::string& argumentText, const std::string& programFolder,
+                               int argc, char** argv);
+
 }  // namespace vfs::app

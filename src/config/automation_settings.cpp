@@ -1,37 +1,11 @@
 #include "config/automation_settings.h"
 
-#include <pwd.h>
-#include <unistd.h>
-
-#include <cstdlib>
-#include <vector>
-
 #include "platform/profile_file.h"
+#include "platform/settings_area.h"
 
 namespace vfs {
 
 namespace {
-
-std::string HomeFolder() {
-    const char* home = std::getenv("HOME");
-    if (home != nullptr && *home != '\0') return home;
-    std::vector<char> buffer(16384);
-    passwd entry{};
-    passwd* found = nullptr;
-    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 &&
-        found != nullptr && found->pw_dir != nullptr) {
-        return found->pw_dir;
-    }
-    return {};
-}
-
-std::string ConfigFolder() {
-    // A relative XDG_CONFIG_HOME is invalid and ignored, as the base-directory rules say.
-    const char* xdg = std::getenv("XDG_CONFIG_HOME");
-    if (xdg != nullptr && *xdg == '/') return xdg;
-    std::string home = HomeFolder();
-    return home.empty() ? std::string() : home + "/.config";
-}
 
 // A title names one file inside the folder and nothing outside it.
 bool IsPlainFileName(const std::string& title) {
@@ -45,8 +19,7 @@ IniAutomationSettingsStore::IniAutomationSettingsStore(std::string folder)
     : folder_(std::move(folder)) {}
 
 std::string IniAutomationSettingsStore::DefaultFolder() {
-    std::string config = ConfigFolder();
-    return config.empty() ? std::string() : config + "/automation-settings";
+    return platform::SettingsAreaFolder();
 }
 
 std::optional<std::string> IniAutomationSettingsStore::Read(const std::string& appTitle,
@@ -54,6 +27,12 @@ std::optional<std::string> IniAutomationSettingsStore::Read(const std::string& a
                                                             const std::string& key) const {
     if (folder_.empty() || !IsPlainFileName(appTitle)) return std::nullopt;
     return platform::ReadProfileValue(folder_ + "/" + appTitle + ".ini", section, key);
+}
+
+std::optional<std::string> SystemAutomationSettingsStore::Read(const std::string& appTitle,
+                                                               const std::string& section,
+                                                               const std::string& key) const {
+    return platform::ReadSettingsArea(appTitle, section, key);
 }
 
 }  // namespace vfs

@@ -1,7 +1,7 @@
-// The automation system's own settings, as this program finds them on Linux: one profile
-// file per application title, "<title>.ini", in the folder "automation-settings" of the
-// user's configuration directory. Sections and keys are those the automation system uses.
-// Read only.
+// The automation system's own settings, read only. Sections and keys are those the
+// automation system uses. Where the system keeps them (the registry on Windows, one profile
+// file per application title on Linux) is the platform's business; the profile-file store
+// also serves any folder named to it.
 #pragma once
 
 #include <optional>
@@ -27,6 +27,13 @@ class IniAutomationSettingsStore : public AutomationSettingsStore {
 
   private:
     std::string folder_;
+};
+
+// The settings where the automation system keeps them on the system the program runs on.
+class SystemAutomationSettingsStore : public AutomationSettingsStore {
+  public:
+    std::optional<std::string> Read(const std::string& appTitle, const std::string& section,
+                                    const std::string& key) const override;
 };
 
 }  // namespace vfs

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
-#include <fstream>
+#include <optional>
 #include <sstream>
 
 #include "config/path_grid.h"
@@ -11,6 +11,7 @@
 #include "engine/pair_links.h"
 #include "engine/state_files.h"
 #include "form/folder_categories.h"
+#include "platform/drives.h"
 
 namespace vfs {
 
@@ -57,7 +58,9 @@ bool IsNetworkFileSystem(const std::string& type) {
 }
 
 bool IsAtOrUnder(const std::string& path, const std::string& folder) {
-    return path == folder || path.starts_with(folder + "/");
+    // A drive root ("C:\") already ends with its separator.
+    const std::string prefix = folder.ends_with(kSep) ? folder : folder + kSep;
+    return path == folder || path.starts_with(prefix);
 }
 
 // A mount point is written with octal escapes for blanks, tabs, new lines and backslashes.
@@ -137,10 +140,8 @@ std::vector<std::string> DriveListFromMounts(const std::string& mountsText) {
 }
 
 std::vector<std::string> SystemDriveList() {
-    std::ifstream mounts("/proc/self/mounts");
-    std::ostringstream text;
-    if (mounts) text << mounts.rdbuf();
-    return DriveListFromMounts(text.str());
+    if (std::optional<std::vector<std::string>> roots = platform::DriveLetterRoots()) return *roots;
+    return DriveListFromMounts(platform::MountTableText());
 }
 
 std::string DriveOfPath(const std::vector<std::string>& drives, const std::string& path) {

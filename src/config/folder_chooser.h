@@ -95,8 +95,8 @@ BrowseTarget BrowseTargetFor(int browseIndex);
 // ascending order, real disks, removable media (/media, /mnt, /run/media) and network
 // shares; kernel and memory file systems are left out.
 std::vector<std::string> DriveListFromMounts(const std::string& mountsText);
-// The drive list of this machine, from its mount table; the root alone when that cannot be
-// read.
+// The drive list of this machine: its drive roots where the system has drive letters, else
+// from its mount table (the root alone when that cannot be read).
 std::vector<std::string> SystemDriveList();
 // The mount point of the list that holds the path (the longest one that is a prefix of it),
 // empty when none does.

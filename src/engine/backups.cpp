@@ -1,6 +1,5 @@
 #include "engine/backups.h"
 
-#include <strings.h>
 #include <cstdio>
 #include <vector>
 
@@ -108,7 +107,7 @@ bool Compact(const BackupJob& job, const std::vector<int>& copies) {
         int target = static_cast<int>(j) + 1;
         const std::string from = job.CopyIn(copies[j]);
         const std::string to = job.CopyIn(target);
-        if (::strcasecmp(from.c_str(), to.c_str()) == 0) continue;
+        if (SameTextIgnoringCase(from, to)) continue;
         if (!EnsureFolder(job, job.SlotFolder(target))) return false;
         job.Trace("Renaming File " + from + " to " + to);
         if (!job.fs().RenameNoReplace(from, to)) return false;
@@ -184,8 +183,17 @@ std::string BackupFolderFor(const std::string& root, const std::string& sourceFo
         if (category.empty()) return {};
         return root + StateBaseName(category) + kSep;
     }
-    // The source folder's own path below the root, so /data/logs goes to root + data/logs/.
+    // The source folder's own path below the root, so /data/logs goes to root + data/logs/;
+    // a drive becomes the first level (C:\Data to root + C\Data\), and so does a share's
+    // server.
     std::string below = CollapseDoubledSeparators(sourceFolder);
+    if (kNativeStyle == PathStyle::Windows) {
+        const std::string driveRoot{':', kSep};
+        for (std::size_t at = below.find(driveRoot); at != std::string::npos;
+             at = below.find(driveRoot, at)) {
+            below.erase(at, 1);
+        }
+    }
     while (!below.empty() && below.front() == kSep)
         below.erase(0, 1);
     return WithTrailingSeparator(root + below);

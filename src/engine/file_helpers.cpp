@@ -1,15 +1,14 @@
 #include "engine/file_helpers.h"
 
-#include <langinfo.h>
-#include <locale.h>
-
 #include <array>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <memory>
 
 #include "engine/text_helpers.h"
 #include "platform/file_system.h"
+#include "platform/user_locale.h"
 
 namespace vfs {
 
@@ -92,12 +91,21 @@ std::string SpaceQueryPath(const std::string& path, PathStyle style) {
 }
 
 bool IsAbsoluteNative(const std::string& path) {
+    if (kNativeStyle == PathStyle::Windows) {
+        // A drive's full path ("C:\...") or a network share ("\server\share...").
+        const bool drive = path.size() >= 3 && std::isalpha(static_cast<unsigned char>(path[0])) &&
+                           path[1] == ':' && path[2] == kSep;
+        return drive || (path.size() >= 2 && path[0] == kSep && path[1] == kSep);
+    }
     return !path.empty() && path.front() == kSep;
 }
 
 std::string CollapseDoubledSeparators(std::string path) {
     const std::string doubled(2, kSep);
-    for (std::size_t at = path.find(doubled); at != std::string::npos;
+    // The two separators that open a network share's path are no doubling.
+    const std::size_t start =
+        (kNativeStyle == PathStyle::Windows && path.starts_with(doubled)) ? 1 : 0;
+    for (std::size_t at = path.find(doubled, start); at != std::string::npos;
          at = path.find(doubled, at)) {
         path.erase(at, 1);
     }
@@ -169,38 +177,38 @@ double GetTotalSpace(platform::FileSystem& fs, const std::string& path) {
 }
 
 bool FolderExists(const std::string& path) {
-    platform::PosixFileSystem posix;
-    return FolderExists(posix, path);
+    platform::NativeFileSystem native;
+    return FolderExists(native, path);
 }
 
 bool FileExists(const std::string& path) {
-    platform::PosixFileSystem posix;
-    return FileExists(posix, path);
+    platform::NativeFileSystem native;
+    return FileExists(native, path);
 }
 
 bool MakeFolderPath(const std::string& path) {
-    platform::PosixFileSystem posix;
-    return MakeFolderPath(posix, path);
+    platform::NativeFileSystem native;
+    return MakeFolderPath(native, path);
 }
 
 int64_t GetFileSizeBytes(const std::string& path) {
-    platform::PosixFileSystem posix;
-    return GetFileSizeBytes(posix, path);
+    platform::NativeFileSystem native;
+    return GetFileSizeBytes(native, path);
 }
 
 bool SetFileDate(const std::string& path, const LocalDateTime& when) {
-    platform::PosixFileSystem posix;
-    return SetFileDate(posix, path, when);
+    platform::NativeFileSystem native;
+    return SetFileDate(native, path, when);
 }
 
 double GetFreeSpace(const std::string& path) {
-    platform::PosixFileSystem posix;
-    return GetFreeSpace(posix, path);
+    platform::NativeFileSystem native;
+    return GetFreeSpace(native, path);
 }
 
 double GetTotalSpace(const std::string& path) {
-    platform::PosixFileSystem posix;
-    return GetTotalSpace(posix, path);
+    platform::NativeFileSystem native;
+    return GetTotalSpace(native, path);
 }
 
 namespace {
@@ -229,16 +237,6 @@ std::string OneDecimal(double value, char decimalSeparator) {
     return buffer;
 }
 
-char UserDecimalSeparator() {
-    locale_t user = ::newlocale(LC_NUMERIC_MASK, "", static_cast<locale_t>(0));
-    if (user == static_cast<locale_t>(0)) return '.';
-    const char* radix = ::nl_langinfo_l(RADIXCHAR, user);
-    // A separator of more than one byte cannot be carried in a char; fall back to '.'.
-    const char separator = (radix && radix[0] != '\0' && radix[1] == '\0') ? radix[0] : '.';
-    ::freelocale(user);
-    return separator;
-}
-
 }  // namespace
 
 std::string FormatByteSize(double bytes, char decimalSeparator) {
@@ -255,7 +253,7 @@ std::string FormatByteSize(double bytes, char decimalSeparator) {
 }
 
 std::string FormatByteSize(double bytes) {
-    return FormatByteSize(bytes, UserDecimalSeparator());
+    return FormatByteSize(bytes, platform::UserDecimalSeparator());
 }
 
 void btnFreeSpace_Click(Context& ctx) {

@@ -17,8 +17,9 @@
 namespace vfs {
 
 enum class PathStyle { Windows, Posix };
-inline constexpr PathStyle kNativeStyle = PathStyle::Posix;
-inline constexpr char kSep = '/';  // the native separator
+inline constexpr PathStyle kNativeStyle =
+    platform::kSeparator == '\\' ? PathStyle::Windows : PathStyle::Posix;
+inline constexpr char kSep = platform::kSeparator;  // the native separator
 
 constexpr char SeparatorOf(PathStyle style) {
     return style == PathStyle::Windows ? '\\' : '/';

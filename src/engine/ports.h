@@ -59,7 +59,7 @@ struct Ports {
     // The disk as the scan, the tasks, the backups and the copy see it. Shared, so a copy
     // of the ports works on the same file system.
     std::shared_ptr<platform::FileSystem> fileSystem =
-        std::make_shared<platform::PosixFileSystem>();
+        std::make_shared<platform::NativeFileSystem>();
 };
 
 }  // namespace vfs

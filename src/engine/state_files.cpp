@@ -1,13 +1,12 @@
 #include "engine/state_files.h"
 
-#include <strings.h>
-
 #include <cerrno>
 #include <charconv>
 #include <cstring>
 #include <string_view>
 
 #include "engine/activity_log.h"
+#include "engine/text_helpers.h"
 #include "form/folder_categories.h"
 #include "platform/file_system.h"
 #include "platform/record_file.h"
@@ -117,7 +116,7 @@ void WriteRecord(Context& ctx, const std::string& path, const std::string& text)
 bool BlankOutName(std::vector<std::string>& names, const std::string& fileName) {
     bool replaced = false;
     for (std::string& name : names) {
-        if (!name.empty() && ::strcasecmp(name.c_str(), fileName.c_str()) == 0) {
+        if (!name.empty() && SameTextIgnoringCase(name, fileName)) {
             name.clear();
             replaced = true;
         }

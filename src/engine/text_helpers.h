@@ -14,6 +14,19 @@ inline std::string TrimSpaces(const std::string& text) {
     return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
+// True when the texts are equal but for the case of the ASCII letters, as the names of the
+// program's own records and backups are compared.
+inline bool SameTextIgnoringCase(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+        if (x != y) return false;
+    }
+    return true;
+}
+
 // A number as two digits at least, with a leading zero: 7 -> "07".
 inline std::string TwoDigits(long value) {
     char buf[24];

@@ -6,7 +6,9 @@
 
 #include <string>
 
+#ifndef _WIN32
 #include "platform/unique_fd.h"
+#endif
 
 namespace vfs::platform {
 
@@ -29,12 +31,24 @@ class InstanceLock {
     bool Acquire(const std::string& marker);
     // Lets the lock go (also done by the destructor).
     void Release();
-    bool Held() const { return fd_.IsOpen(); }
+#ifdef _WIN32
+    bool Held() const {
+        return handle_ != nullptr;
+    }
+#else
+    bool Held() const {
+        return fd_.IsOpen();
+    }
+#endif
 
   private:
     std::string folder_;
     bool perUserFolder_ = false;
+#ifdef _WIN32
+    void* handle_ = nullptr;  // the session's named object
+#else
     UniqueFd fd_;
+#endif
 };
 
 }  // namespace vfs::platform

@@ -9,7 +9,9 @@
 #include <string>
 
 #include "platform/clock.h"
+#ifndef _WIN32
 #include "platform/unique_fd.h"
+#endif
 
 namespace vfs::platform {
 
@@ -45,6 +47,27 @@ class OpenFolder {
     bool Contains(const std::string& name) const { return Lookup(name) == Presence::Present; }
 };
 
+#ifdef _WIN32
+// The folder held open by a handle (so it cannot be removed or renamed meanwhile); look-ups
+// name the file inside it and never follow a reparse point.
+class Win32OpenFolder final : public OpenFolder {
+  public:
+    explicit Win32OpenFolder(const std::string& path);
+    ~Win32OpenFolder() override;
+    Win32OpenFolder(const Win32OpenFolder&) = delete;
+    Win32OpenFolder& operator=(const Win32OpenFolder&) = delete;
+
+    bool IsOpen() const override { return handle_ != nullptr; }
+    Presence Lookup(const std::string& name) const override;
+    std::optional<FileInfo> Info(const std::string& name) const override;
+    std::optional<LocalDateTime> ModifiedTime(const std::string& name) const override;
+
+  private:
+    std::string path_;
+    void* handle_ = nullptr;
+};
+using NativeOpenFolder = Win32OpenFolder;
+#else
 // The folder opened as a directory descriptor; look-ups go through fstatat.
 class PosixOpenFolder final : public OpenFolder {
   public:
@@ -58,5 +81,7 @@ class PosixOpenFolder final : public OpenFolder {
   private:
     UniqueFd fd_;
 };
+using NativeOpenFolder = PosixOpenFolder;
+#endif
 
 }  // namespace vfs::platform

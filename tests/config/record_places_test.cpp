@@ -53,7 +53,7 @@ TEST(RecordPlacesTest, SaysWhichPlaceCannotBeUsedAndWhy) {
         const std::string start = c.wantMessage.rfind("/VarnelFileSyncSettings", 0) == 0
                                       ? "The folder " + prog
                                       : "The settings file " + prog;
-        EXPECT_EQ(problem->message, start + c.wantMessage) << c.what;
+        EXPECT_EQ(problem->message, start + test::NativePath(c.wantMessage)) << c.what;
     }
 }
 

@@ -82,11 +82,11 @@ TEST_F(StartupTest, LoadsTheSessionAndSchedulesTheStartupSyncAcrossMidnight) {
     ASSERT_EQ(FormLoad(app.ctx, "session:3 SyncAndExit", lock), LoadResult::Loaded);
 
     EXPECT_EQ(app.state.SessionSuffix, "3");
-    EXPECT_EQ(app.state.SettingsFolder, prog + "/");
+    EXPECT_EQ(app.state.SettingsFolder, test::NativePath(prog + "/"));
     EXPECT_EQ(app.form.frmMain.Caption(), "Varnel File Sync - Session 3");
     EXPECT_EQ(app.form.lblVersion.Caption().rfind("Version\r\n", 0), 0u);
     EXPECT_EQ(app.form.chkLogToFile.Caption(),
-              "Log Completed Tasks to File:  " + prog + "/VarnelFileSync Logs/");
+              "Log Completed Tasks to File:  " + test::NativePath(prog + "/VarnelFileSync Logs/"));
     EXPECT_TRUE(app.state.SyncAndExit);
     EXPECT_TRUE(app.state.StartupSyncPending);
     EXPECT_EQ(app.state.LastSyncTime, 30000 - 3600000 + 3000 + 86400000);

@@ -72,13 +72,10 @@ TEST_F(CopyProgressTest, CopiesIntoANewFolderWithTextsBarAndOnePausePerReport) {
     EXPECT_EQ(seen[0].bar, 50);
     EXPECT_EQ(seen[0].label, "spot.wav Copy Progress 50%");
     EXPECT_EQ(seen[1].label, "spot.wav Copy Progress 100%");
-    EXPECT_EQ(app.form.lblStatus.Caption(), "14:02:11 - Finished copying spot.wav from " +
-                                                dir.path() + "/in to " + dir.path() +
-                                                "/out/deeper");
-    EXPECT_EQ(seen[0].status, "14:02:11 - Preparing to copy spot.wav from " + dir.path() +
-                                  "/in to " + dir.path() + "/out/deeper");
-    EXPECT_EQ(seen[1].status, "14:02:11 - Copying (1024K/2048K) spot.wav from " + dir.path() +
-                                  "/in to " + dir.path() + "/out/deeper");
+    const std::string folders = " spot.wav from " + (dir / "in") + " to " + (dir / "out/deeper");
+    EXPECT_EQ(app.form.lblStatus.Caption(), "14:02:11 - Finished copying" + folders);
+    EXPECT_EQ(seen[0].status, "14:02:11 - Preparing to copy" + folders);
+    EXPECT_EQ(seen[1].status, "14:02:11 - Copying (1024K/2048K)" + folders);
     EXPECT_EQ(app.sleeps, (std::vector<int>{5, 5}));
     EXPECT_EQ(app.trayRefreshes, 2);
     EXPECT_FALSE(app.state.CopyInProgress);

@@ -12,13 +12,13 @@ namespace {
 TEST(OpenFolderTest, LookupTellsPresentFromAbsentAndFromAFolderThatIsNotThere) {
     test::TempDir tmp;
     test::WriteFile(tmp / "a.kvo", "x");
-    PosixOpenFolder folder(tmp.path());
+    NativeOpenFolder folder(tmp.path());
     ASSERT_TRUE(folder.IsOpen());
     EXPECT_EQ(folder.Lookup("a.kvo"), Presence::Present);
     EXPECT_EQ(folder.Lookup("A.KVO"), Presence::Absent);  // names follow the file system
     EXPECT_EQ(folder.Lookup("../a.kvo"), Presence::Absent);
 
-    PosixOpenFolder missing(tmp / "gone");
+    NativeOpenFolder missing(tmp / "gone");
     EXPECT_FALSE(missing.IsOpen());
     EXPECT_EQ(missing.Lookup("a.kvo"), Presence::Unknown);
 }
@@ -31,7 +31,7 @@ TEST(OpenFolderTest, OnlyRegularFilesAreTwinsAndLinksAreNeverFollowed) {
     ASSERT_EQ(::symlink((tmp / "target").c_str(), (tmp / "link.kvo").c_str()), 0);
     ASSERT_EQ(::mkfifo((tmp / "fifo.kvo").c_str(), 0644), 0);
     test::MakeDirs(tmp / "folder.kvo");
-    PosixOpenFolder folder(tmp.path());
+    NativeOpenFolder folder(tmp.path());
     for (const char* name : {"link.kvo", "fifo.kvo", "folder.kvo"}) {
         SCOPED_TRACE(name);
         EXPECT_EQ(folder.Lookup(name), Presence::Unknown);

@@ -73,7 +73,7 @@ class FaultyFileSystem final : public platform::FileSystem {
     bool FlushFileToDisk(const std::string& path) override;
 
   private:
-    platform::PosixFileSystem disk_;
+    platform::NativeFileSystem disk_;
     std::set<std::pair<FsCall, std::string>> faults_;
 };
 

@@ -15,6 +15,13 @@ namespace vfs::test {
 
 namespace fs = std::filesystem;
 
+std::string NativePath(std::string path) {
+    for (char& c : path) {
+        if (c == '/') c = platform::kSeparator;
+    }
+    return path;
+}
+
 TempDir::TempDir() {
     std::string tmpl = (fs::temp_directory_path() / "vfs-test-XXXXXX").string();
     std::vector<char> buf(tmpl.begin(), tmpl.end());

@@ -4,7 +4,12 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/file_system.h"
+
 namespace vfs::test {
+
+// The path with its '/' written as the system's separator, as the program shows paths.
+std::string NativePath(std::string path);
 
 class TempDir {
   public:
@@ -15,8 +20,11 @@ class TempDir {
 
     // The folder, without a trailing separator.
     const std::string& path() const { return path_; }
-    // path() + "/" + relative
-    std::string operator/(const std::string& relative) const { return path_ + "/" + relative; }
+    // path() + separator + relative, with the relative path's '/' written as the system's
+    // separator.
+    std::string operator/(const std::string& relative) const {
+        return path_ + platform::kSeparator + NativePath(relative);
+    }
 
   private:
     std::string path_;

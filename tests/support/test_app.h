@@ -27,7 +27,7 @@ struct TestApp {
         ports.yield = [this] { ++yields; };
         ports.debug = [this](const std::string& s) { debugLines.push_back(s); };
         ports.updateTrayIcon = [this] { ++trayRefreshes; };
-        state.SettingsFolder = programFolder.empty() ? "" : programFolder + "/";
+        state.SettingsFolder = programFolder.empty() ? "" : programFolder + platform::kSeparator;
     }
 };
 
