@@ -18,6 +18,7 @@ constexpr int kNoticeLeft = 4875;
 constexpr int kNoticeTop = 270;
 constexpr int kNoticeWidth = 1200;
 constexpr int kNoticeHeight = 2880;
+constexpr int kFollowCurrentMs = 1500;
 
 QString Qs(const std::string& text) {
     return QString::fromStdString(text);
@@ -116,6 +117,15 @@ void FolderChooserDialog::BuildFolderTree() {
         chooser_.dirList_Change(folders_->filePath(index).toStdString());
     });
     bind_.OnChange(chooser_.model.dirList.Name(), [this] { ShowFolderInTree(); });
+    // Folders arrive from the lister after the tree moved and push the current one down:
+    // for a moment after each move it is kept in view (later the operator scrolls freely).
+    auto keepInView = [this] {
+        if (!followCurrent_.hasExpired()) tree_->scrollTo(tree_->currentIndex());
+    };
+    connect(folders_, &QFileSystemModel::directoryLoaded, this, keepInView, Qt::QueuedConnection);
+    connect(folders_, &QAbstractItemModel::rowsInserted, this, keepInView, Qt::QueuedConnection);
+    // The lister sorts a while after the rows came, which moves them again.
+    connect(folders_, &QAbstractItemModel::layoutChanged, this, keepInView, Qt::QueuedConnection);
     bind_.OnChange(chooser_.model.driveList.Name(), [this] {
         const ListBox& drives = chooser_.model.driveList;
         const int at = drives.ListIndex();
@@ -130,11 +140,14 @@ void FolderChooserDialog::ShowFolderInTree() {
     tree_->setVisible(dirList.Visible());
     if (dirList.Caption().empty()) return;
     const QModelIndex index = folders_->index(Qs(dirList.Caption()));
-    if (!index.isValid() || tree_->currentIndex() == index) return;
-    const QSignalBlocker blocker(tree_->selectionModel());
-    tree_->setCurrentIndex(index);
-    tree_->expand(index);
+    if (!index.isValid()) return;
+    if (tree_->currentIndex() != index) {
+        const QSignalBlocker blocker(tree_->selectionModel());
+        tree_->setCurrentIndex(index);
+        tree_->expand(index);
+    }
     tree_->scrollTo(index);
+    followCurrent_.setRemainingTime(kFollowCurrentMs);
 }
 
 void FolderChooserDialog::BuildNotices() {

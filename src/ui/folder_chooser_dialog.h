@@ -3,6 +3,7 @@
 // blocking it.
 #pragma once
 
+#include <QDeadlineTimer>
 #include <QDialog>
 #include <QTimer>
 #include <string>
@@ -68,6 +69,7 @@ class FolderChooserDialog : public QDialog {
     QFileSystemModel* folders_ = nullptr;
     QTreeView* tree_ = nullptr;
     QTimer noticeTimer_;
+    QDeadlineTimer followCurrent_{0};
 };
 
 }  // namespace vfs::ui

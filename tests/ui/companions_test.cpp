@@ -116,6 +116,10 @@ void CompanionsTest::ChooserPicksAFolderThroughItsWidgets() {
     // The notice follows within one refresh; the pattern ignores the file's letter case.
     QVERIFY(WindowFixture::WaitFor([&] { return NoticeShown(dialog, "lblFilesFound"); }, 1000));
     QVERIFY(!NoticeShown(dialog, "lblNoFilesFound"));
+    auto* tree = In<QTreeView>(dialog, "dirList");
+    QVERIFY(WindowFixture::WaitFor(
+        [&] { return tree->viewport()->rect().contains(tree->visualRect(tree->currentIndex())); },
+        2000));
     Save(dialog, QStringLiteral("chooser_open_files_found"));
 
     QTest::mouseClick(In<QPushButton>(dialog, "btnSave"), Qt::LeftButton);
