@@ -258,6 +258,8 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         frontEnd_.requestClose(0);
     }
     if (closeAllowed_) event->accept();
+    // An open folder chooser goes with the window, as a cancelled choice.
+    if (event->isAccepted() && chooser_->isVisible()) chooser_->close();
     // The help windows this window opened close with it; a refused close keeps them.
     if (helpHandler_) {
         const bool cancelled = !event->isAccepted();

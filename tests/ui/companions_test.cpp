@@ -238,7 +238,8 @@ void CompanionsTest::F1AndTheHelpButtonOpenTheHelpAtTheRightPage() {
     QCOMPARE(windows.OpenHelpWindows().value(1)->topic()->source().fragment(),
              QStringLiteral("chooser"));
 
-    // A refused close keeps the help; the window's real close takes its help along.
+    // A refused close keeps the help; the window's real close takes its help and the
+    // chooser along.
     AnswerNextMessageBox(false);
     f.window().close();
     QVERIFY(windows.OpenHelpWindows().contains(help));
@@ -246,6 +247,7 @@ void CompanionsTest::F1AndTheHelpButtonOpenTheHelpAtTheRightPage() {
     f.window().close();
     QVERIFY(f.host().Unloaded());
     QVERIFY(!windows.OpenHelpWindows().contains(help));
+    QVERIFY(!f.window().chooserDialog().isVisible());
 }
 
 void CompanionsTest::TrayFramesAreDistinctOnLightAndDarkPanels() {
