@@ -11,9 +11,10 @@ file(WRITE ${VFS_GENERATED_DIST_DIR}/version ${PROJECT_VERSION})
 
 install(TARGETS varnelfilesync RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
-if(EXISTS ${CMAKE_SOURCE_DIR}/help)
-  install(DIRECTORY ${CMAKE_SOURCE_DIR}/help/ DESTINATION ${CMAKE_INSTALL_DATADIR}/varnelfilesync/help)
-endif()
+# The help as the build lays it out beside the program, with the pictures its pages show;
+# the help window finds it in the share folder next to the installed program's bin folder.
+install(DIRECTORY ${CMAKE_BINARY_DIR}/help/ DESTINATION ${CMAKE_INSTALL_DATADIR}/varnelfilesync/help
+        PATTERN ".copied" EXCLUDE)
 
 install(FILES ${VFS_DIST_DIR}/varnelfilesync.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)

@@ -85,12 +85,14 @@ QString ObjectName(const std::string& controlName) {
     return name;
 }
 
-FormBinding::FormBinding(FormModel& form) : form_(form) {
-    form_.notifier.listener = [this](const std::string& name) { Dispatch(name); };
+FormBinding::FormBinding(FormModel& form) : FormBinding(form.notifier) {}
+
+FormBinding::FormBinding(ChangeNotifier& notifier) : notifier_(notifier) {
+    notifier_.listener = [this](const std::string& name) { Dispatch(name); };
 }
 
 FormBinding::~FormBinding() {
-    form_.notifier.listener = nullptr;
+    notifier_.listener = nullptr;
 }
 
 void FormBinding::OnChange(const std::string& controlName, std::function<void()> refresh) {

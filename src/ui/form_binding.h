@@ -27,11 +27,12 @@ using Handler = std::function<void()>;
 class FormBinding {
   public:
     explicit FormBinding(FormModel& form);
+    // Binds the controls of another plain-data window (the folder chooser) that announces
+    // its changes through its own notifier.
+    explicit FormBinding(ChangeNotifier& notifier);
     ~FormBinding();
     FormBinding(const FormBinding&) = delete;
     FormBinding& operator=(const FormBinding&) = delete;
-
-    FormModel& form() { return form_; }
 
     // Calls refresh now and after every change of the named control.
     void OnChange(const std::string& controlName, std::function<void()> refresh);
@@ -56,7 +57,7 @@ class FormBinding {
   private:
     void Dispatch(const std::string& controlName);
 
-    FormModel& form_;
+    ChangeNotifier& notifier_;
     std::unordered_map<std::string, std::vector<std::function<void()>>> refreshers_;
 };
 

@@ -4,10 +4,15 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QShortcut>
+#include <utility>
 
+#include "config/folder_chooser.h"
 #include "config/pages.h"
 #include "config/sync_settings.h"
 #include "engine/run_sync.h"
+#include "ui/folder_chooser_dialog.h"
+#include "ui/help_window.h"
 #include "ui/pages.h"
 #include "ui/pictures.h"
 #include "ui/twips.h"
@@ -62,6 +67,8 @@ MainWindow::MainWindow(Context& ctx, WindowFrontEnd frontEnd)
     QFont small = font();
     small.setPixelSize(11);
     setFont(small);
+    chooser_ = new FolderChooserDialog(ctx_, SystemDriveList(), this);
+    BuildHelp();
     BuildPages();
     BuildTopBar();
     BuildBottomArea();
@@ -69,9 +76,45 @@ MainWindow::MainWindow(Context& ctx, WindowFrontEnd frontEnd)
     prompt_ = new UserPrompt(ctx_, bind_, this);
     BindWindow();
     RestackTabs();
+    FollowPageForHelp();
 }
 
-MainWindow::~MainWindow() = default;
+// The help windows close before the window's own widgets go.
+MainWindow::~MainWindow() {
+    help_.reset();
+}
+
+void MainWindow::BuildHelp() {
+    helpWindows_ = new HelpWindows(this);
+    help_ = std::make_unique<HtmlHelp>(ctx_.ports, helpWindows_->Viewer(), HelpProgramFolder());
+    helpId_ = helpWindows_->IdOf(this);
+    helpHandler_ = help_->InitFormHelpHandler(helpId_, HelpContextForPage(0), true);
+    // The window sees F1 before the control that has the focus.
+    auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(f1, &QShortcut::activated, this, [this] {
+        int keyCode = kKeyF1;
+        if (helpHandler_) helpHandler_->KeyDown(keyCode);
+    });
+    const int64_t chooserId = helpWindows_->IdOf(chooser_);
+    help_->InitFormHelpHandler(chooserId, kHelpContextFolderChooser, false);
+    auto* chooserF1 = new QShortcut(QKeySequence(Qt::Key_F1), chooser_);
+    connect(chooserF1, &QShortcut::activated, this, [this, chooserId] {
+        int keyCode = kKeyF1;
+        if (FormHelpHandler* handler = help_->HandlerOf(chooserId)) handler->KeyDown(keyCode);
+    });
+}
+
+// The window's help topic is the page on show: the page whose tab cannot be clicked.
+void MainWindow::FollowPageForHelp() {
+    for (std::size_t page = 0; page < tabs_.size(); ++page) {
+        bind_.OnChange(ctx_.form.cmdPage[page].Name(), [this] {
+            for (std::size_t shown = 0; shown < tabs_.size(); ++shown) {
+                if (helpHandler_ && !ctx_.form.cmdPage[shown].Enabled())
+                    helpHandler_->setHelpContext(HelpContextForPage(static_cast<int>(shown)));
+            }
+        });
+    }
+}
 
 void MainWindow::BuildTopBar() {
     FormModel& form = ctx_.form;
@@ -100,7 +143,7 @@ void MainWindow::BuildTopBar() {
     bind_.Button(form.btnAutoSync, this, TwipsRect(5955, 90, 345, 330),
                  [this] { btnAutoSync_Click(ctx_); });
     QPushButton* help = bind_.Button(form.Command1, this, TwipsRect(6540, 90, 345, 330),
-                                     [this] { ctx_.form.SetFocus("txtFocus"); });
+                                     [this] { Command1_Click(ctx_, *help_, helpId_); });
     help->setIcon(PictureIcon("Command1"));
     help->setToolTip(QStringLiteral("Help"));
     for (QPushButton* button : {run, help, findChild<QPushButton*>(QStringLiteral("btnAutoSync"))})
@@ -138,8 +181,9 @@ void MainWindow::BuildPages() {
         pages_[static_cast<std::size_t>(page)] = container;
         bind_.OnChange(frames[page]->Name(), [this] { RestackTabs(); });
     }
-    BuildPathPage(ctx_, bind_, pages_[0]);
-    BuildSettingsPage(ctx_, bind_, pages_[1]);
+    const BrowseHandler browse = [this](int browseIndex) { chooser_->Browse(browseIndex); };
+    BuildPathPage(ctx_, bind_, pages_[0], browse);
+    BuildSettingsPage(ctx_, bind_, pages_[1], browse);
     BuildLogPage(ctx_, bind_, pages_[2]);
     BuildControlsPage(ctx_, bind_, pages_[3]);
 }
@@ -207,15 +251,20 @@ void MainWindow::paintEvent(QPaintEvent*) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    if (closeAllowed_) {
-        event->accept();
-        return;
+    if (!closeAllowed_) {
+        // The program decides whether and when to close; the front end closes the window
+        // after the unload.
+        event->ignore();
+        frontEnd_.requestClose(0);
     }
-    // The program decides whether and when to close; the front end closes the window
-    // after the unload.
-    event->ignore();
-    frontEnd_.requestClose(0);
     if (closeAllowed_) event->accept();
+    // An open folder chooser goes with the window, as a cancelled choice.
+    if (event->isAccepted() && chooser_->isVisible()) chooser_->close();
+    // The help windows this window opened close with it; a refused close keeps them.
+    if (helpHandler_) {
+        const bool cancelled = !event->isAccepted();
+        std::exchange(helpHandler_, cancelled ? helpHandler_ : nullptr)->QueryUnload(cancelled);
+    }
 }
 
 // Minimised with a notification icon on show, the window leaves the task bar; restored

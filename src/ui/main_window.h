@@ -7,7 +7,9 @@
 #include <QWidget>
 #include <array>
 #include <functional>
+#include <memory>
 
+#include "config/help.h"
 #include "engine/context.h"
 #include "ui/form_binding.h"
 
@@ -16,6 +18,8 @@ class QPushButton;
 namespace vfs::ui {
 
 class UserPrompt;
+class FolderChooserDialog;
+class HelpWindows;
 
 // The client area in pixels: 11430 x 7500 twips.
 inline constexpr int kClientWidth = 762;
@@ -37,6 +41,10 @@ class MainWindow : public QWidget {
     // After the unload the close box closes the window for good.
     void AllowClose() { closeAllowed_ = true; }
     FormBinding& binding() { return bind_; }
+    // The companions: the folder chooser, and the help with the windows it opened.
+    FolderChooserDialog& chooserDialog() { return *chooser_; }
+    HtmlHelp& help() { return *help_; }
+    HelpWindows& helpWindows() { return *helpWindows_; }
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -48,6 +56,8 @@ class MainWindow : public QWidget {
     void BuildPages();
     void BuildBottomArea();
     void BuildFocusSink();
+    void BuildHelp();
+    void FollowPageForHelp();
     void BindWindow();
     void RestackTabs();
     void MoveFocusToModel();
@@ -58,6 +68,13 @@ class MainWindow : public QWidget {
     std::array<QPushButton*, 4> tabs_{};
     std::array<QWidget*, 4> pages_{};
     UserPrompt* prompt_ = nullptr;
+    FolderChooserDialog* chooser_ = nullptr;
+    HelpWindows* helpWindows_ = nullptr;
+    std::unique_ptr<HtmlHelp> help_;
+    // The main window's F1 handler; the help object's list owns it, and it is gone once
+    // the window has closed.
+    FormHelpHandler* helpHandler_ = nullptr;
+    int64_t helpId_ = 0;
     bool closeAllowed_ = false;
 };
 

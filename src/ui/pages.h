@@ -3,14 +3,18 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
 
 #include "engine/context.h"
 #include "ui/form_binding.h"
 
 namespace vfs::ui {
 
-void BuildPathPage(Context& ctx, FormBinding& bind, QWidget* page);
-void BuildSettingsPage(Context& ctx, FormBinding& bind, QWidget* page);
+// A browse button was clicked (its btnBrowse index): the folder chooser opens for it.
+using BrowseHandler = std::function<void(int browseIndex)>;
+
+void BuildPathPage(Context& ctx, FormBinding& bind, QWidget* page, const BrowseHandler& browse);
+void BuildSettingsPage(Context& ctx, FormBinding& bind, QWidget* page, const BrowseHandler& browse);
 void BuildLogPage(Context& ctx, FormBinding& bind, QWidget* page);
 void BuildControlsPage(Context& ctx, FormBinding& bind, QWidget* page);
 

@@ -1,8 +1,10 @@
 // The path page: one row per folder category, the audio lists with their indicator column,
 // and the buttons that reload, browse and delete.
+#include <QEvent>
 #include <QScrollBar>
 #include <QSignalBlocker>
 
+#include "config/folder_chooser.h"
 #include "config/path_grid.h"
 #include "config/reload_paths.h"
 #include "engine/pair_links.h"
@@ -33,7 +35,45 @@ constexpr int kLineLinkOuterLeft = 5835;
 constexpr int kLineLinkOuterWidth = 630;
 constexpr int kLineLinkOuterHeight = 3090;
 
-void BuildCategoryRow(Context& ctx, FormBinding& bind, QWidget* page, int category) {
+// Typing into a path field makes a new pair just as the chooser does: once the edit is
+// finished, the field's text at the start of the edit tells whether the path changed.
+class PathFieldEdits : public QObject {
+  public:
+    PathFieldEdits(Context& ctx, QLineEdit* field)
+        : QObject(field), ctx_(ctx), field_(field), textAtFocusIn_(field->text().toStdString()) {
+        field->installEventFilter(this);
+        connect(field, &QLineEdit::editingFinished, this, [this] { Finished(); });
+        // A path the program puts into a field nobody is typing in (the chooser, a reload)
+        // is where the next edit starts from.
+        connect(field, &QLineEdit::textChanged, this, [this](const QString& text) {
+            if (!field_->hasFocus()) textAtFocusIn_ = text.toStdString();
+        });
+    }
+
+  protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::FocusIn) textAtFocusIn_ = field_->text().toStdString();
+        return false;
+    }
+
+  private:
+    void Finished() {
+        PathField_Edited(ctx_, field_->objectName().toStdString(), textAtFocusIn_);
+        // Return and then leaving the field finish the same edit twice.
+        textAtFocusIn_ = field_->text().toStdString();
+    }
+
+    Context& ctx_;
+    QLineEdit* field_;
+    std::string textAtFocusIn_;
+};
+
+void BuildPathField(Context& ctx, FormBinding& bind, TextBox& model, QWidget* page, QRect place) {
+    new PathFieldEdits(ctx, bind.Text(model, page, place));
+}
+
+void BuildCategoryRow(Context& ctx, FormBinding& bind, QWidget* page, int category,
+                      const BrowseHandler& browse) {
     FormModel& form = ctx.form;
     const FolderCategory& row = FolderCategoryAt(category);
     // Design layout: every row in the place of its own number.
@@ -44,19 +84,20 @@ void BuildCategoryRow(Context& ctx, FormBinding& bind, QWidget* page, int catego
     QFont font = label->font();
     font.setPixelSize(10);
     label->setFont(font);
-    bind.Text(form.LocalPathBox(category), page,
-              TwipsRect(kLocalLeft, top, kFieldWidth, kFieldHeight));
-    bind.Text(form.RemotePathBox(category), page,
-              TwipsRect(kRemoteLeft, top, kFieldWidth, kFieldHeight));
-    // The folder chooser is not part of this window yet: the browse buttons only give the
-    // focus back, as every button does.
-    auto browse = [&form] { form.SetFocus("txtFocus"); };
-    bind.Button(form.btnBrowse[BrowseLocalIndex(category)], page,
-                TwipsRect(kLocalBrowseLeft, top, kBrowseWidth, kBrowseHeight), browse,
-                QStringLiteral("..."));
-    bind.Button(form.btnBrowse[BrowseRemoteIndex(category)], page,
-                TwipsRect(kRemoteBrowseLeft, top, kBrowseWidth, kBrowseHeight), browse,
-                QStringLiteral("..."));
+    BuildPathField(ctx, bind, form.LocalPathBox(category), page,
+                   TwipsRect(kLocalLeft, top, kFieldWidth, kFieldHeight));
+    BuildPathField(ctx, bind, form.RemotePathBox(category), page,
+                   TwipsRect(kRemoteLeft, top, kFieldWidth, kFieldHeight));
+    const int local = static_cast<int>(BrowseLocalIndex(category));
+    const int remote = static_cast<int>(BrowseRemoteIndex(category));
+    bind.Button(
+        form.btnBrowse[BrowseLocalIndex(category)], page,
+        TwipsRect(kLocalBrowseLeft, top, kBrowseWidth, kBrowseHeight),
+        [browse, local] { browse(local); }, QStringLiteral("..."));
+    bind.Button(
+        form.btnBrowse[BrowseRemoteIndex(category)], page,
+        TwipsRect(kRemoteBrowseLeft, top, kBrowseWidth, kBrowseHeight),
+        [browse, remote] { browse(remote); }, QStringLiteral("..."));
     bind.Indicator(form.imgPathLink[static_cast<std::size_t>(category)], page,
                    TwipsRect(kIndicatorLeft, top + 75, 285, 165),
                    [&ctx, category] { imgPathLink_Click(ctx, category); });
@@ -91,7 +132,7 @@ void BuildIndicatorColumn(Context& ctx, FormBinding& bind, QWidget* page) {
     }
 }
 
-void BuildAudioBlock(Context& ctx, FormBinding& bind, QWidget* page) {
+void BuildAudioBlock(Context& ctx, FormBinding& bind, QWidget* page, const BrowseHandler& browse) {
     FormModel& form = ctx.form;
     bind.Label(form.lblAudioFilePaths, page,
                TwipsRect(kLabelLeft, kAudioListsTop + 30, kLabelWidth, 255));
@@ -106,13 +147,14 @@ void BuildAudioBlock(Context& ctx, FormBinding& bind, QWidget* page) {
         StyleAudioList(list);
     }
     BuildIndicatorColumn(ctx, bind, page);
-    auto focusBack = [&form] { form.SetFocus("txtFocus"); };
-    bind.Button(form.btnBrowse[kBrowseRemoteAudio], page,
-                TwipsRect(kRemoteBrowseLeft, kAudioListsTop, kBrowseWidth, kBrowseHeight),
-                focusBack, QStringLiteral("..."));
-    bind.Button(form.btnBrowse[kBrowseAddAudio], page,
-                TwipsRect(kRemoteBrowseLeft, 2880, kBrowseWidth, kBrowseHeight), focusBack,
-                QStringLiteral("+"));
+    bind.Button(
+        form.btnBrowse[kBrowseRemoteAudio], page,
+        TwipsRect(kRemoteBrowseLeft, kAudioListsTop, kBrowseWidth, kBrowseHeight),
+        [browse] { browse(static_cast<int>(kBrowseRemoteAudio)); }, QStringLiteral("..."));
+    bind.Button(
+        form.btnBrowse[kBrowseAddAudio], page,
+        TwipsRect(kRemoteBrowseLeft, 2880, kBrowseWidth, kBrowseHeight),
+        [browse] { browse(static_cast<int>(kBrowseAddAudio)); }, QStringLiteral("+"));
     QPushButton* remove = bind.Button(
         form.btnDeleteAudioPath, page,
         TwipsRect(kRemoteBrowseLeft, 3195, kBrowseWidth, kBrowseHeight),
@@ -122,15 +164,15 @@ void BuildAudioBlock(Context& ctx, FormBinding& bind, QWidget* page) {
 
 }  // namespace
 
-void BuildPathPage(Context& ctx, FormBinding& bind, QWidget* page) {
+void BuildPathPage(Context& ctx, FormBinding& bind, QWidget* page, const BrowseHandler& browse) {
     FormModel& form = ctx.form;
     auto* localHeading = new QLabel(QStringLiteral("Local Path"), page);
     localHeading->setGeometry(TwipsRect(kLocalLeft, 45, kFieldWidth, 210));
     auto* remoteHeading = new QLabel(QStringLiteral("Remote Path"), page);
     remoteHeading->setGeometry(TwipsRect(kRemoteLeft, 45, kFieldWidth, 210));
     for (int category = 0; category < kCategoryCount; ++category)
-        BuildCategoryRow(ctx, bind, page, category);
-    BuildAudioBlock(ctx, bind, page);
+        BuildCategoryRow(ctx, bind, page, category, browse);
+    BuildAudioBlock(ctx, bind, page, browse);
     // Left of the audio lists, which reach down beside it with the extended folders shown.
     bind.Button(form.cmdLoadPaths, page, TwipsRect(90, 5085, 1290, 630),
                 [&ctx] { cmdLoadPaths_Click(ctx); });

@@ -27,7 +27,7 @@ QGroupBox* Group(vfs::Frame* model, const char* caption, QWidget* page, QRect ge
     return group;
 }
 
-void BuildBackupFrame(Context& ctx, FormBinding& bind, QWidget* page) {
+void BuildBackupFrame(Context& ctx, FormBinding& bind, QWidget* page, const BrowseHandler& browse) {
     FormModel& form = ctx.form;
     QGroupBox* group = Group(&form.frmBackupOptions, "Replaced/Deleted File Backup Settings", page,
                              TwipsRect(60, 60, 11100, 2160));
@@ -43,7 +43,7 @@ void BuildBackupFrame(Context& ctx, FormBinding& bind, QWidget* page) {
     bind.Text(form.txtBackupDir, group, TwipsRect(5460, 645, 5160, 315));
     bind.Button(
         form.btnBrowse[kBrowseBackupFolder], group, TwipsRect(10650, 645, 330, 315),
-        [&form] { form.SetFocus("txtFocus"); }, QStringLiteral("..."));
+        [browse] { browse(static_cast<int>(kBrowseBackupFolder)); }, QStringLiteral("..."));
     FixedLabel("Backup Structure Type", group, TwipsRect(150, 1110, 3000, 240));
     for (int i = 0; i < 2; ++i) {
         bind.Option(form.optDirectoryBackups[static_cast<std::size_t>(i)], group,
@@ -118,8 +118,9 @@ void BuildSpaceAndVersion(Context& ctx, FormBinding& bind, QWidget* page) {
 
 }  // namespace
 
-void BuildSettingsPage(Context& ctx, FormBinding& bind, QWidget* page) {
-    BuildBackupFrame(ctx, bind, page);
+void BuildSettingsPage(Context& ctx, FormBinding& bind, QWidget* page,
+                       const BrowseHandler& browse) {
+    BuildBackupFrame(ctx, bind, page, browse);
     BuildSyncFrame(ctx, bind, page);
     BuildPriorityFrame(ctx, bind, page);
     BuildSpaceAndVersion(ctx, bind, page);

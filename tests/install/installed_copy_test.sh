@@ -16,10 +16,19 @@ for f in bin/varnelfilesync \
          share/applications/varnelfilesync.desktop \
          share/icons/hicolor/scalable/apps/varnelfilesync.svg \
          share/man/man1/varnelfilesync.1.gz \
+         share/varnelfilesync/help/varnelfilesync.html \
+         share/varnelfilesync/help/contents.html \
          lib/systemd/user/varnelfilesync@.service \
          lib/systemd/user/varnelfilesync-sync.service \
          lib/systemd/user/varnelfilesync-sync.timer; do
     [ -e "$root/$f" ] || fail "not installed: $f"
+done
+# Every picture a help page shows is installed with it.
+for page in "$root"/share/varnelfilesync/help/*.html; do
+    for picture in $(grep -o 'src="[^"]*"' "$page" | sed 's/^src="//; s/"$//'); do
+        [ -e "$root/share/varnelfilesync/help/$picture" ] ||
+            fail "$(basename "$page") shows $picture, which is not installed"
+    done
 done
 if command -v rsvg-convert >/dev/null; then
     [ -s "$root/share/icons/hicolor/48x48/apps/varnelfilesync.png" ] || fail "no 48x48 icon"
