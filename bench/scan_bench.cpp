@@ -103,6 +103,8 @@ int TimeScans(const std::string& dir, int runs) {
         vfs::SaveStateFile(ctx, kCategory, previous, false);
         form.lstTasksToDo.Clear();
         form.lstCompletedTasks.Clear();
+        // As at the start of a run: the views of an earlier queue are dropped with it.
+        state.TaskViews = vfs::QueuedTaskViews{};
         const auto start = std::chrono::steady_clock::now();
         vfs::ScanFolderPair(ctx, local, remote, kPattern, kCategory);
         const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;

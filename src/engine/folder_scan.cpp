@@ -24,6 +24,8 @@ namespace {
 // Every 20th file refreshes the clock and the tray icon; more often only costs time.
 constexpr std::size_t kDisplayRefreshEvery = 20;
 constexpr const char* kDecisionHead = " -         ";
+// The second folder of a delete, which has none.
+const std::string kNoFolder;
 
 // Where the scan of a pair was when it stopped: the number after "Error:" in the error line.
 // The stages of one file add the file's position in its list (from 1), so the line tells
@@ -70,13 +72,60 @@ std::string Printable(std::string name) {
     return name;
 }
 
+// Why a file needs a task; the log line is written from it only when the task is queued.
+enum class Reason {
+    LocalChangedAfterSync,
+    LocalGoneRemotely,
+    LocalNotSynced,
+    RemoteNewer,
+    LocalNewer,
+    RemoteChangedAfterSync,
+    RemoteGoneLocally,
+    RemoteNotSynced,
+};
+
+std::string DecisionText(Reason reason, const std::string& name) {
+    switch (reason) {
+        case Reason::LocalChangedAfterSync:
+            return "Local copy of \"" + name +
+                   "\" needs to be copied to remote folder because it was changed after the "
+                   "last sync";
+        case Reason::LocalGoneRemotely:
+            return "Local copy of \"" + name +
+                   "\" needs to be deleted because it doesn't exist in remote folder any longer";
+        case Reason::LocalNotSynced:
+            return "Local copy of \"" + name +
+                   "\" needs to be copied to remote folder because it doesn't exist in remote "
+                   "folder and has not been synced previously";
+        case Reason::RemoteNewer:
+            return "Local copy of \"" + name + "\" needs to be replaced since remote copy is newer";
+        case Reason::LocalNewer:
+            return "Remote copy of \"" + name + "\" needs to be replaced since local copy is newer";
+        case Reason::RemoteChangedAfterSync:
+            return "Remote copy of \"" + name +
+                   "\" needs to be copied to local folder because it was changed after the "
+                   "last sync";
+        case Reason::RemoteGoneLocally:
+            return "Remote copy of \"" + name +
+                   "\" needs to be deleted because it doesn't exist in local folder any longer";
+        case Reason::RemoteNotSynced:
+            return "Remote copy of \"" + name +
+                   "\" needs to be copied to local folder because it doesn't exist in local "
+                   "folder and has not been synced previously";
+    }
+    return {};
+}
+
 // One task decided by the comparison, queued only once the whole pair has been compared.
+// It points into the scan's own entries and folders, which outlive the plan, so a pair of
+// many thousand files keeps no copies of names and paths per task.
 struct PlannedTask {
     int kind = kTaskCopy;
-    FileEntry entry;
-    std::string firstFolder;
-    std::string secondFolder;
-    std::string decisionLine;
+    const FileEntry* entry = nullptr;
+    const std::string* firstFolder = nullptr;
+    const std::string* secondFolder = nullptr;
+    Reason reason = Reason::LocalNotSynced;
+    std::string decidedAt;  // the clock when the decision was made, for its log line
 };
 
 // What a step tells the routine: go on, stop quietly (already reported), or report an error.
@@ -248,8 +297,7 @@ class PairScan {
                 SkipUnreadable(folder, name);
                 continue;
             }
-            ctx_.form.lblStatus.SetCaption(TimeStamp(ctx_) + " - Scanning " + cat_ +
-                                           " File:" + folder + name);
+            ShowFile(" - Scanning ", folder, name);
             ctx_.ports.yield();
             RefreshDisplayEvery20th(i);
             entry.FileName = name;
@@ -316,7 +364,7 @@ class PairScan {
             const FileEntry& entry = localEntries_[i - 1];
             stage_ = FileStage(kStageLocalFile, i);
             SetProgress(35 + RoundHalfEven(30.0 * static_cast<double>(i) / n));
-            ShowComparing(i, local_ + entry.FileName);
+            ShowComparing(i, local_, entry.FileName);
             if (entry.FileName.empty()) continue;
             DecideLocal(entry, i);
             Pause();
@@ -327,24 +375,16 @@ class PairScan {
         const std::string& name = entry.FileName;
         if (entry.onOtherSide) return ApplyDateRule(entry, i);
         if (InPrevious(name) && ChangedAfterLastSync(entry)) {
-            Plan(kTaskCopy, entry, local_, remote_,
-                 "Local copy of \"" + name +
-                     "\" needs to be copied to remote folder because it was changed after the "
-                     "last sync");
+            Plan(kTaskCopy, entry, local_, remote_, Reason::LocalChangedAfterSync);
             newContents_.push_back(name);
             return;
         }
         if (InPrevious(name)) {
-            Plan(kTaskDelete, entry, local_, "",
-                 "Local copy of \"" + name +
-                     "\" needs to be deleted because it doesn't exist in remote folder any longer");
+            Plan(kTaskDelete, entry, local_, kNoFolder, Reason::LocalGoneRemotely);
             return;
         }
         stage_ = FileStage(kStageLocalOnly, i);
-        Plan(kTaskCopy, entry, local_, remote_,
-             "Local copy of \"" + name +
-                 "\" needs to be copied to remote folder because it doesn't exist in remote folder "
-                 "and has not been synced previously");
+        Plan(kTaskCopy, entry, local_, remote_, Reason::LocalNotSynced);
         newContents_.push_back(name);
     }
 
@@ -367,11 +407,9 @@ class PairScan {
         newContents_.push_back(name);
         const int64_t d = remote->modifiedSeconds - entry.fileTime;
         if (d > ctx_.state.FileDateTolerance) {
-            Plan(kTaskReplace, entry, remote_, local_,
-                 "Local copy of \"" + name + "\" needs to be replaced since remote copy is newer");
+            Plan(kTaskReplace, entry, remote_, local_, Reason::RemoteNewer);
         } else if (d < 0) {
-            Plan(kTaskReplace, entry, local_, remote_,
-                 "Remote copy of \"" + name + "\" needs to be replaced since local copy is newer");
+            Plan(kTaskReplace, entry, local_, remote_, Reason::LocalNewer);
         }
     }
 
@@ -384,7 +422,7 @@ class PairScan {
             const FileEntry& entry = remoteEntries_[i - 1];
             SetProgress(65 + RoundHalfEven(30.0 * static_cast<double>(i) / m));
             stage_ = FileStage(kStageRemoteFile, i);
-            ShowComparing(i, remote_ + entry.FileName);
+            ShowComparing(i, remote_, entry.FileName);
             if (entry.FileName.empty()) continue;
             DecideRemote(entry, i);
             Pause();
@@ -398,30 +436,22 @@ class PairScan {
             return;
         }
         if (InPrevious(name) && ChangedAfterLastSync(entry)) {
-            Plan(kTaskCopy, entry, remote_, local_,
-                 "Remote copy of \"" + name +
-                     "\" needs to be copied to local folder because it was changed after the "
-                     "last sync");
+            Plan(kTaskCopy, entry, remote_, local_, Reason::RemoteChangedAfterSync);
             newContents_.push_back(name);
             return;
         }
         if (InPrevious(name)) {
-            Plan(kTaskDelete, entry, remote_, "",
-                 "Remote copy of \"" + name +
-                     "\" needs to be deleted because it doesn't exist in local folder any longer");
+            Plan(kTaskDelete, entry, remote_, kNoFolder, Reason::RemoteGoneLocally);
             return;
         }
         stage_ = FileStage(kStageRemoteOnly, i);
-        Plan(kTaskCopy, entry, remote_, local_,
-             "Remote copy of \"" + name +
-                 "\" needs to be copied to local folder because it doesn't exist in local folder "
-                 "and has not been synced previously");
+        Plan(kTaskCopy, entry, remote_, local_, Reason::RemoteNotSynced);
         newContents_.push_back(name);
     }
 
     void Plan(int kind, const FileEntry& entry, const std::string& first, const std::string& second,
-              const std::string& reason) {
-        plan_.push_back({kind, entry, first, second, TimeStamp(ctx_) + kDecisionHead + reason});
+              Reason reason) {
+        plan_.push_back({kind, &entry, &first, &second, reason, Stamp()});
         if (kind == kTaskDelete) ++plannedDeletes_;
     }
 
@@ -434,8 +464,11 @@ class PairScan {
             return false;
         }
         for (const PlannedTask& task : plan_) {
-            if (ctx_.form.chkLogToFile.Checked()) WriteTaskLog(ctx_, task.decisionLine);
-            QueueTask(ctx_, task.kind, cat_, task.entry, task.firstFolder, task.secondFolder);
+            if (ctx_.form.chkLogToFile.Checked()) {
+                WriteTaskLog(ctx_, task.decidedAt + kDecisionHead +
+                                       DecisionText(task.reason, task.entry->FileName));
+            }
+            QueueTask(ctx_, task.kind, cat_, *task.entry, *task.firstFolder, *task.secondFolder);
         }
         return true;
     }
@@ -450,6 +483,7 @@ class PairScan {
     // An unreadable name the last sync recorded stays recorded: dropped, a deletion made
     // meanwhile on the other side would be reverted by the next run.
     void KeepUnreadableAsRecorded() {
+        if (unreadable_.empty()) return;
         std::unordered_set<std::string> recorded(newContents_.begin(), newContents_.end());
         for (const std::string& name : unreadable_) {
             if (InPrevious(name) && recorded.insert(name).second) newContents_.push_back(name);
@@ -491,10 +525,33 @@ class PairScan {
         if (!local_.empty() && !remote_.empty()) ctx_.state.RunHadFailure = true;
     }
 
-    void ShowComparing(std::size_t i, const std::string& path) {
+    void ShowComparing(std::size_t i, const std::string& folder, const std::string& name) {
         RefreshDisplayEvery20th(i);
-        ctx_.form.lblStatus.SetCaption(TimeStamp(ctx_) + " - Comparing " + cat_ + " File:" + path);
+        ShowFile(" - Comparing ", folder, name);
         ctx_.ports.yield();
+    }
+
+    // The status line names the file at hand. It is built in one buffer kept for the whole
+    // scan: a pair of many thousand files would otherwise make a new string per file.
+    void ShowFile(const char* doing, const std::string& folder, const std::string& name) {
+        status_ = Stamp();
+        status_ += doing;
+        status_ += cat_;
+        status_ += " File:";
+        status_ += folder;
+        status_ += name;
+        ctx_.form.lblStatus.SetCaption(status_);
+    }
+
+    // The clock as lines start with it; formatted again only when the second has changed.
+    const std::string& Stamp() {
+        const LocalDateTime now = ctx_.ports.now();
+        if (stamp_.empty() || now.hour != stampTime_.hour || now.minute != stampTime_.minute ||
+            now.second != stampTime_.second) {
+            stamp_ = FormatClock(now);
+            stampTime_ = now;
+        }
+        return stamp_;
     }
 
     void RefreshDisplayEvery20th(std::size_t i) {
@@ -503,9 +560,15 @@ class PairScan {
         ctx_.form.lblTime.SetCaption(FormatClock(ctx_.ports.now()));
     }
 
+    // The caption is made anew only when the percentage moves, which it does a hundred
+    // times per scan at most, not once per file.
     void SetProgress(int percent) {
         ctx_.form.pbTask.SetValue(percent);
-        ctx_.form.lblPbTask.SetCaption(cat_ + " Scan Progress " + std::to_string(percent) + "%");
+        if (progressCaption_.empty() || percent != progressShown_) {
+            progressCaption_ = cat_ + " Scan Progress " + std::to_string(percent) + "%";
+            progressShown_ = percent;
+        }
+        ctx_.form.lblPbTask.SetCaption(progressCaption_);
     }
 
     void Pause() {
@@ -521,6 +584,11 @@ class PairScan {
 
     int32_t stage_ = 0;
     std::string step_;
+    std::string status_;
+    std::string stamp_;
+    LocalDateTime stampTime_;
+    std::string progressCaption_;
+    int progressShown_ = 0;
 
     std::vector<std::string> localNames_;
     std::vector<std::string> remoteNames_;
