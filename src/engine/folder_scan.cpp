@@ -245,20 +245,21 @@ class PairScan {
         return Next::Stop;
     }
 
-    // Fresh listings of both folders, each folder kept open for the look-ups that follow.
+    // Fresh listings of both folders, each folder kept open for the look-ups that follow;
+    // whether a name is on the other side is answered from the other side's listing.
     Next ListBoth() {
         stage_ = kStageListingLocal;
         step_ = "Searching For " + pattern_ + " Files in " + local_;
-        auto localNames = fs_.ListFolder(local_, pattern_);
-        localFolder_ = fs_.Open(local_);
-        if (!localNames || !localFolder_->IsOpen()) return Next::Error;
+        platform::ListedFolder localListing = fs_.ListAndOpen(local_, pattern_);
+        localFolder_ = std::move(localListing.folder);
+        if (!localListing.names || !localFolder_->IsOpen()) return Next::Error;
         stage_ = kStageListingRemote;
         step_ = "Searching For " + pattern_ + " Files in " + remote_;
-        auto remoteNames = fs_.ListFolder(remote_, pattern_);
-        remoteFolder_ = fs_.Open(remote_);
-        if (!remoteNames || !remoteFolder_->IsOpen()) return Next::Error;
-        localNames_ = std::move(*localNames);
-        remoteNames_ = std::move(*remoteNames);
+        platform::ListedFolder remoteListing = fs_.ListAndOpen(remote_, pattern_);
+        remoteFolder_ = std::move(remoteListing.folder);
+        if (!remoteListing.names || !remoteFolder_->IsOpen()) return Next::Error;
+        localNames_ = std::move(*localListing.names);
+        remoteNames_ = std::move(*remoteListing.names);
         step_ = "Re-Dimensioning File Lists (Local:" + std::to_string(localNames_.size()) +
                 " Files, Remote:" + std::to_string(remoteNames_.size()) + ")";
         localEntries_.assign(localNames_.size(), FileEntry{});

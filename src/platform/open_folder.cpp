@@ -3,7 +3,10 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
+
+#include "platform/file_system.h"
 
 namespace vfs::platform {
 
@@ -16,6 +19,24 @@ bool IsPlainName(const std::string& name) {
 
 }  // namespace
 
+void SeenEntries::Add(std::string_view name, Kind kind) {
+    entries_.push_back({names_.size(), name.size(), kind});
+    names_.append(name);
+}
+
+void SeenEntries::Seal() {
+    std::sort(entries_.begin(), entries_.end(),
+              [this](const Entry& a, const Entry& b) { return NameOf(a) < NameOf(b); });
+}
+
+std::optional<SeenEntries::Kind> SeenEntries::Find(std::string_view name) const {
+    const auto it = std::lower_bound(
+        entries_.begin(), entries_.end(), name,
+        [this](const Entry& entry, std::string_view wanted) { return NameOf(entry) < wanted; });
+    if (it == entries_.end() || NameOf(*it) != name) return std::nullopt;
+    return it->kind;
+}
+
 PosixOpenFolder::PosixOpenFolder(const std::string& path) {
     if (!path.empty()) fd_.Reset(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
 }
@@ -23,6 +44,14 @@ PosixOpenFolder::PosixOpenFolder(const std::string& path) {
 Presence PosixOpenFolder::Lookup(const std::string& name) const {
     if (!IsOpen()) return Presence::Unknown;
     if (!IsPlainName(name)) return Presence::Absent;
+    if (seen_) {
+        // The listing read the whole folder without error: a name it did not see was not
+        // there, and what it saw under a name is what a look-up would find.
+        const std::optional<SeenEntries::Kind> kind = seen_->Find(name);
+        if (!kind) return Presence::Absent;
+        if (*kind == SeenEntries::Kind::Regular) return Presence::Present;
+        if (*kind == SeenEntries::Kind::Other) return Presence::Unknown;
+    }
     struct stat st {};
     if (::fstatat(fd_.Get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
         // A link, FIFO, device or folder under a listed file's name is no twin to compare
@@ -49,6 +78,21 @@ std::optional<LocalDateTime> PosixOpenFolder::ModifiedTime(const std::string& na
         return std::nullopt;
     }
     return EpochToLocal(static_cast<int64_t>(st.st_mtim.tv_sec));
+}
+
+std::optional<std::vector<std::string>> PosixOpenFolder::List(const std::string& patterns) {
+    if (!IsOpen()) return std::nullopt;
+    // A descriptor of its own for the directory stream, which closes it; the one held stays
+    // for the look-ups.
+    UniqueFd listing(::openat(fd_.Get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!listing.IsOpen()) return std::nullopt;
+    SeenEntries seen;
+    std::optional<std::vector<std::string>> names =
+        ListOpenFolder(std::move(listing), patterns, &seen);
+    if (!names) return std::nullopt;
+    seen.Seal();
+    seen_ = std::move(seen);
+    return names;
 }
 
 }  // namespace vfs::platform

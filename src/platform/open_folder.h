@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "platform/clock.h"
 #include "platform/unique_fd.h"
@@ -45,18 +47,55 @@ class OpenFolder {
     bool Contains(const std::string& name) const { return Lookup(name) == Presence::Present; }
 };
 
+// What one listing found under every name of a folder (hidden ones too), so that a look-up
+// of a name it saw, or did not see, need not ask the disk again.
+class SeenEntries {
+  public:
+    enum class Kind : uint8_t {
+        Regular,  // a regular file
+        Other,    // a link, folder, FIFO, device or socket
+        Unsure,   // the listing could not tell; the disk has to be asked
+    };
+
+    void Add(std::string_view name, Kind kind);
+    // Called once every name has been added; Find answers only after it.
+    void Seal();
+    // Nothing for a name the listing did not see.
+    std::optional<Kind> Find(std::string_view name) const;
+
+  private:
+    struct Entry {
+        std::size_t offset = 0;
+        std::size_t length = 0;
+        Kind kind = Kind::Unsure;
+    };
+    std::string_view NameOf(const Entry& entry) const {
+        return std::string_view(names_).substr(entry.offset, entry.length);
+    }
+
+    std::string names_;  // every name, one after the other
+    std::vector<Entry> entries_;
+};
+
 // The folder opened as a directory descriptor; look-ups go through fstatat.
 class PosixOpenFolder final : public OpenFolder {
   public:
     explicit PosixOpenFolder(const std::string& path);
 
     bool IsOpen() const override { return fd_.IsOpen(); }
+    // Once the folder has been listed through List, a look-up answers what the listing found
+    // (a name it did not see is absent); before, it asks the disk.
     Presence Lookup(const std::string& name) const override;
     std::optional<FileInfo> Info(const std::string& name) const override;
     std::optional<LocalDateTime> ModifiedTime(const std::string& name) const override;
 
+    // The folder's listing as ListFolder gives it, read through the descriptor held, so the
+    // names are those of this very folder; what it saw is kept for Lookup.
+    std::optional<std::vector<std::string>> List(const std::string& patterns);
+
   private:
     UniqueFd fd_;
+    std::optional<SeenEntries> seen_;
 };
 
 }  // namespace vfs::platform
