@@ -464,12 +464,23 @@ class PairScan {
                                                  : "Remote Folder Is Empty");
             return false;
         }
+        // Every task lies in one of the two folders: their file systems are asked once.
+        std::optional<uint64_t> localId;
+        std::optional<uint64_t> remoteId;
+        if (!plan_.empty()) {
+            localId = fs_.FileSystemId(local_);
+            remoteId = fs_.FileSystemId(remote_);
+        }
+        const auto idOf = [&](const std::string* folder) {
+            return folder == &local_ ? localId : folder == &remote_ ? remoteId : std::nullopt;
+        };
         for (const PlannedTask& task : plan_) {
             if (ctx_.form.chkLogToFile.Checked()) {
                 WriteTaskLog(ctx_, task.decidedAt + kDecisionHead +
                                        DecisionText(task.reason, task.entry->FileName));
             }
-            QueueTask(ctx_, task.kind, cat_, *task.entry, *task.firstFolder, *task.secondFolder);
+            QueueTask(ctx_, task.kind, cat_, *task.entry, *task.firstFolder, *task.secondFolder,
+                      {idOf(task.firstFolder), idOf(task.secondFolder)});
         }
         return true;
     }

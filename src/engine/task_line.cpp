@@ -50,19 +50,20 @@ std::string BuildTaskLine(int kind, const std::string& category, const std::stri
 
 namespace {
 
-// One look-up per file and one per folder: the cost of knowing later whether the world
-// still is what the decision was made on.
+// One look-up per file: the cost of knowing later whether the world still is what the
+// decision was made on. The folders' file systems come with the call.
 TaskView ViewOf(platform::FileSystem& fs, int kind, const std::string& fileName,
-                const std::string& firstFolder, const std::string& secondFolder) {
+                const std::string& firstFolder, const std::string& secondFolder,
+                const TaskFolderIds& folderIds) {
     TaskView view;
     view.fileName = fileName;
     view.firstFolder = WithTrailingSeparator(firstFolder);
     view.first = fs.Examine(view.firstFolder + fileName);
-    view.firstFileSystem = fs.FileSystemId(view.firstFolder);
+    view.firstFileSystem = folderIds.first;
     if (kind != kTaskDelete) {
         view.secondFolder = WithTrailingSeparator(secondFolder);
         view.second = fs.Examine(view.secondFolder + fileName);
-        view.secondFileSystem = fs.FileSystemId(view.secondFolder);
+        view.secondFileSystem = folderIds.second;
     }
     return view;
 }
@@ -71,10 +72,21 @@ TaskView ViewOf(platform::FileSystem& fs, int kind, const std::string& fileName,
 
 void QueueTask(Context& ctx, int kind, const std::string& category, const FileEntry& entry,
                const std::string& firstFolder, const std::string& secondFolder) {
+    platform::FileSystem& fs = *ctx.ports.fileSystem;
+    TaskFolderIds folderIds;
+    folderIds.first = fs.FileSystemId(WithTrailingSeparator(firstFolder));
+    if (kind != kTaskDelete)
+        folderIds.second = fs.FileSystemId(WithTrailingSeparator(secondFolder));
+    QueueTask(ctx, kind, category, entry, firstFolder, secondFolder, folderIds);
+}
+
+void QueueTask(Context& ctx, int kind, const std::string& category, const FileEntry& entry,
+               const std::string& firstFolder, const std::string& secondFolder,
+               const TaskFolderIds& folderIds) {
     std::string line = BuildTaskLine(kind, category, entry.FileName, firstFolder, secondFolder);
     if (!line.empty()) {
-        ctx.state.TaskViews.byLine[line].push_back(
-            ViewOf(*ctx.ports.fileSystem, kind, entry.FileName, firstFolder, secondFolder));
+        ctx.state.TaskViews.byLine[line].push_back(ViewOf(
+            *ctx.ports.fileSystem, kind, entry.FileName, firstFolder, secondFolder, folderIds));
         ctx.form.lstTasksToDo.AddItem(line);
     }
     ++ctx.state.QueuedTaskCount;

@@ -30,6 +30,16 @@ std::string BuildTaskLine(int kind, const std::string& category, const std::stri
 void QueueTask(Context& ctx, int kind, const std::string& category, const FileEntry& entry,
                const std::string& firstFolder, const std::string& secondFolder);
 
+// The file systems of a task's two folders (FileSystemId of each), asked by a caller that
+// queues many tasks of one pair at once: once per folder then, not once per task.
+struct TaskFolderIds {
+    std::optional<uint64_t> first;
+    std::optional<uint64_t> second;
+};
+void QueueTask(Context& ctx, int kind, const std::string& category, const FileEntry& entry,
+               const std::string& firstFolder, const std::string& secondFolder,
+               const TaskFolderIds& folderIds);
+
 // The step marker a parse ends with; an error message of the task quotes the marker reached.
 inline constexpr int32_t kParseNotStarted = 1;
 inline constexpr int32_t kParseStoppedWithoutSeparator = 23;

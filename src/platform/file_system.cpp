@@ -98,9 +98,10 @@ void SortIgnoringCase(std::vector<std::string>& names) {
         for (const char c : names[i])
             folded.push_back(static_cast<char>(fold[static_cast<unsigned char>(c)]));
     }
-    const std::string_view all(folded);
+    const char* all = folded.data();
     std::sort(keys.begin(), keys.end(), [&](const Key& a, const Key& b) {
-        const int c = all.substr(a.offset, a.length).compare(all.substr(b.offset, b.length));
+        const int c = std::string_view(all + a.offset, a.length)
+                          .compare(std::string_view(all + b.offset, b.length));
         return c != 0 ? c < 0 : names[a.index] < names[b.index];
     });
     std::vector<std::string> sorted;

@@ -3,8 +3,8 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
-#include <algorithm>
 #include <cerrno>
+#include <functional>
 
 #include "platform/file_system.h"
 
@@ -25,16 +25,29 @@ void SeenEntries::Add(std::string_view name, Kind kind) {
 }
 
 void SeenEntries::Seal() {
-    std::sort(entries_.begin(), entries_.end(),
-              [this](const Entry& a, const Entry& b) { return NameOf(a) < NameOf(b); });
+    // At most half full, so a search ends after a few slots.
+    std::size_t size = 16;
+    while (size < 2 * entries_.size())
+        size *= 2;
+    slots_.assign(size, 0);
+    const std::size_t mask = size - 1;
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+        std::size_t slot = std::hash<std::string_view>{}(NameOf(entries_[i])) & mask;
+        while (slots_[slot] != 0)
+            slot = (slot + 1) & mask;
+        slots_[slot] = static_cast<uint32_t>(i + 1);
+    }
 }
 
 std::optional<SeenEntries::Kind> SeenEntries::Find(std::string_view name) const {
-    const auto it = std::lower_bound(
-        entries_.begin(), entries_.end(), name,
-        [this](const Entry& entry, std::string_view wanted) { return NameOf(entry) < wanted; });
-    if (it == entries_.end() || NameOf(*it) != name) return std::nullopt;
-    return it->kind;
+    if (slots_.empty()) return std::nullopt;
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t slot = std::hash<std::string_view>{}(name)&mask; slots_[slot] != 0;
+         slot = (slot + 1) & mask) {
+        const Entry& entry = entries_[slots_[slot] - 1];
+        if (NameOf(entry) == name) return entry.kind;
+    }
+    return std::nullopt;
 }
 
 PosixOpenFolder::PosixOpenFolder(const std::string& path) {
