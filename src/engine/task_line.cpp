@@ -85,21 +85,16 @@ void QueueTask(Context& ctx, int kind, const std::string& category, const FileEn
                const TaskFolderIds& folderIds) {
     std::string line = BuildTaskLine(kind, category, entry.FileName, firstFolder, secondFolder);
     if (!line.empty()) {
-        ctx.state.TaskViews.byLine[line].push_back(ViewOf(
-            *ctx.ports.fileSystem, kind, entry.FileName, firstFolder, secondFolder, folderIds));
+        ctx.state.TaskViews.File(line, kind, category,
+                                 ViewOf(*ctx.ports.fileSystem, kind, entry.FileName, firstFolder,
+                                        secondFolder, folderIds));
         ctx.form.lstTasksToDo.AddItem(line);
     }
     ++ctx.state.QueuedTaskCount;
 }
 
 std::optional<TaskView> TakeTaskView(Context& ctx, const std::string& line) {
-    auto& byLine = ctx.state.TaskViews.byLine;
-    auto it = byLine.find(line);
-    if (it == byLine.end() || it->second.empty()) return std::nullopt;
-    TaskView view = std::move(it->second.front());
-    it->second.pop_front();
-    if (it->second.empty()) byLine.erase(it);
-    return view;
+    return ctx.state.TaskViews.Take(line);
 }
 
 ParsedTask ParseTaskLine(const std::string& line) {
