@@ -126,7 +126,21 @@ struct PlannedTask {
     const std::string* secondFolder = nullptr;
     Reason reason = Reason::LocalNotSynced;
     std::string decidedAt;  // the clock when the decision was made, for its log line
+    // A replacement: the remote copy as the date rule read it, in the scan's list of those.
+    std::size_t remoteRead = 0;
 };
+
+// What the scan's look-up found of a file it could read.
+platform::EntryState StateOf(const FileEntry& entry) {
+    platform::EntryState state;
+    state.exists = true;
+    state.regular = true;
+    state.size = entry.fileSize;
+    state.modifiedSeconds = entry.fileTime;
+    state.modifiedNanoseconds = entry.fileTimeNanoseconds;
+    state.changedSeconds = entry.changedSeconds;
+    return state;
+}
 
 // What a step tells the routine: go on, stop quietly (already reported), or report an error.
 enum class Next { Go, Stop, Error };
@@ -324,6 +338,8 @@ class PairScan {
         if (!info) return false;
         entry.fileTime = info->modifiedSeconds;
         entry.fileSize = info->size;
+        entry.fileTimeNanoseconds = info->modifiedNanoseconds;
+        entry.changedSeconds = info->changedSeconds;
         return true;
     }
 
@@ -407,9 +423,18 @@ class PairScan {
         }
         newContents_.push_back(name);
         const int64_t d = remote->modifiedSeconds - entry.fileTime;
-        if (d > ctx_.state.FileDateTolerance) {
+        const bool remoteNewer = d > ctx_.state.FileDateTolerance;
+        if (!remoteNewer && d >= 0) return;
+        FileEntry read;
+        read.FileName = name;
+        read.fileTime = remote->modifiedSeconds;
+        read.fileSize = remote->size;
+        read.fileTimeNanoseconds = remote->modifiedNanoseconds;
+        read.changedSeconds = remote->changedSeconds;
+        remoteReads_.push_back(StateOf(read));
+        if (remoteNewer) {
             Plan(kTaskReplace, entry, remote_, local_, Reason::RemoteNewer);
-        } else if (d < 0) {
+        } else {
             Plan(kTaskReplace, entry, local_, remote_, Reason::LocalNewer);
         }
     }
@@ -452,7 +477,7 @@ class PairScan {
 
     void Plan(int kind, const FileEntry& entry, const std::string& first, const std::string& second,
               Reason reason) {
-        plan_.push_back({kind, &entry, &first, &second, reason, Stamp()});
+        plan_.push_back({kind, &entry, &first, &second, reason, Stamp(), remoteReads_.size() - 1});
         if (kind == kTaskDelete) ++plannedDeletes_;
     }
 
@@ -480,9 +505,33 @@ class PairScan {
                                        DecisionText(task.reason, task.entry->FileName));
             }
             QueueTask(ctx_, task.kind, cat_, *task.entry, *task.firstFolder, *task.secondFolder,
-                      {idOf(task.firstFolder), idOf(task.secondFolder)});
+                      KnownStateOf(task, idOf(task.firstFolder), idOf(task.secondFolder)));
         }
         return true;
+    }
+
+    // The task's view is made from what the scan read while deciding on it: a file read
+    // again later would hide a change made in between from the check before the task runs.
+    // The file of a copy was not on the other side; a replacement's remote copy is as the
+    // date rule read it.
+    KnownTaskState KnownStateOf(const PlannedTask& task, std::optional<uint64_t> firstId,
+                                std::optional<uint64_t> secondId) const {
+        KnownTaskState known;
+        known.firstFileSystem = firstId;
+        known.secondFileSystem = secondId;
+        known.first = StateOf(*task.entry);
+        if (task.kind == kTaskCopy) {
+            known.second = platform::EntryState{};
+        } else if (task.kind == kTaskReplace) {
+            const platform::EntryState& remote = remoteReads_[task.remoteRead];
+            if (task.firstFolder == &remote_) {
+                known.second = known.first;
+                known.first = remote;
+            } else {
+                known.second = remote;
+            }
+        }
+        return known;
     }
 
     void StopForEmptySide(const std::string& reason) {
@@ -620,6 +669,7 @@ class PairScan {
     std::vector<std::string> unreadable_;
     std::vector<std::string> newContents_;
     std::vector<PlannedTask> plan_;
+    std::vector<platform::EntryState> remoteReads_;
     int plannedDeletes_ = 0;
 };
 

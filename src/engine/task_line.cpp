@@ -50,44 +50,49 @@ std::string BuildTaskLine(int kind, const std::string& category, const std::stri
 
 namespace {
 
-// One look-up per file: the cost of knowing later whether the world still is what the
-// decision was made on. The folders' file systems come with the call.
-TaskView ViewOf(platform::FileSystem& fs, int kind, const std::string& fileName,
-                const std::string& firstFolder, const std::string& secondFolder,
-                const TaskFolderIds& folderIds) {
+TaskView ViewOf(int kind, const std::string& fileName, const std::string& firstFolder,
+                const std::string& secondFolder, const KnownTaskState& known) {
     TaskView view;
     view.fileName = fileName;
     view.firstFolder = WithTrailingSeparator(firstFolder);
-    view.first = fs.Examine(view.firstFolder + fileName);
-    view.firstFileSystem = folderIds.first;
+    view.first = known.first;
+    view.firstFileSystem = known.firstFileSystem;
     if (kind != kTaskDelete) {
         view.secondFolder = WithTrailingSeparator(secondFolder);
-        view.second = fs.Examine(view.secondFolder + fileName);
-        view.secondFileSystem = folderIds.second;
+        view.second = known.second;
+        view.secondFileSystem = known.secondFileSystem;
     }
     return view;
 }
 
 }  // namespace
 
+// One look-up per file and one per folder: the cost of knowing later whether the world
+// still is what the decision was made on.
 void QueueTask(Context& ctx, int kind, const std::string& category, const FileEntry& entry,
                const std::string& firstFolder, const std::string& secondFolder) {
     platform::FileSystem& fs = *ctx.ports.fileSystem;
-    TaskFolderIds folderIds;
-    folderIds.first = fs.FileSystemId(WithTrailingSeparator(firstFolder));
-    if (kind != kTaskDelete)
-        folderIds.second = fs.FileSystemId(WithTrailingSeparator(secondFolder));
-    QueueTask(ctx, kind, category, entry, firstFolder, secondFolder, folderIds);
+    KnownTaskState known;
+    if (kind == kTaskDelete || kind == kTaskCopy || kind == kTaskReplace) {
+        const std::string first = WithTrailingSeparator(firstFolder);
+        known.first = fs.Examine(first + entry.FileName);
+        known.firstFileSystem = fs.FileSystemId(first);
+        if (kind != kTaskDelete) {
+            const std::string second = WithTrailingSeparator(secondFolder);
+            known.second = fs.Examine(second + entry.FileName);
+            known.secondFileSystem = fs.FileSystemId(second);
+        }
+    }
+    QueueTask(ctx, kind, category, entry, firstFolder, secondFolder, known);
 }
 
 void QueueTask(Context& ctx, int kind, const std::string& category, const FileEntry& entry,
                const std::string& firstFolder, const std::string& secondFolder,
-               const TaskFolderIds& folderIds) {
+               const KnownTaskState& known) {
     std::string line = BuildTaskLine(kind, category, entry.FileName, firstFolder, secondFolder);
     if (!line.empty()) {
         ctx.state.TaskViews.File(line, kind, category,
-                                 ViewOf(*ctx.ports.fileSystem, kind, entry.FileName, firstFolder,
-                                        secondFolder, folderIds));
+                                 ViewOf(kind, entry.FileName, firstFolder, secondFolder, known));
         ctx.form.lstTasksToDo.AddItem(line);
     }
     ++ctx.state.QueuedTaskCount;

@@ -26,6 +26,10 @@ struct FileInfo {
     // The same moment as an instant (UTC seconds since the epoch): local times repeat in
     // the autumn hour, so times are compared as instants.
     int64_t modifiedSeconds = 0;
+    // The rest of what the look-up found, so the file need not be looked up again to be
+    // recognised later.
+    int64_t modifiedNanoseconds = 0;
+    int64_t changedSeconds = 0;  // the inode's change time
 };
 
 // What the scan asks of an open folder. The file system hands one out (see FileSystem), so
