@@ -43,12 +43,25 @@ std::optional<platform::EntryState> QueuedTaskViews::Unpack(const PackedState& p
 
 uint32_t QueuedTaskViews::FolderIndex(const std::string& path,
                                       const std::optional<uint64_t>& fileSystem) {
+    // A scan's tasks go between its two folders: the two last asked for are the likely ones.
+    for (const uint32_t recent : recentFolders_) {
+        if (recent != kNone && folders_[recent].path == path &&
+            folders_[recent].fileSystem == fileSystem) {
+            return recent;
+        }
+    }
     Folder folder{path, fileSystem};
+    uint32_t index = kNone;
     const auto found = folderIndex_.find(folder);
-    if (found != folderIndex_.end()) return found->second;
-    const auto index = static_cast<uint32_t>(folders_.size());
-    folders_.push_back(folder);
-    folderIndex_.emplace(std::move(folder), index);
+    if (found != folderIndex_.end()) {
+        index = found->second;
+    } else {
+        index = static_cast<uint32_t>(folders_.size());
+        folders_.push_back(folder);
+        folderIndex_.emplace(std::move(folder), index);
+    }
+    recentFolders_[1] = recentFolders_[0];
+    recentFolders_[0] = index;
     return index;
 }
 

@@ -87,6 +87,7 @@ class QueuedTaskViews {
     std::unordered_map<uint64_t, Chain> byHash_;
     std::vector<Folder> folders_;
     std::map<Folder, uint32_t> folderIndex_;
+    uint32_t recentFolders_[2] = {kNone, kNone};
     std::vector<std::string> categories_;
     std::map<std::string, uint32_t> categoryIndex_;
 };

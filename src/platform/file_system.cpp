@@ -67,9 +67,29 @@ std::vector<std::string> SplitPatterns(const std::string& patterns) {
     return out;
 }
 
+// "*" and then plain text, such as "*.wav": the name ends with that text, whatever case. The
+// common form of a pattern is matched without the backtracking of the general match.
+bool IsStarThenText(const std::string& pattern) {
+    return pattern.size() > 1 && pattern[0] == '*' &&
+           pattern.find_first_of("*?", 1) == std::string::npos;
+}
+
+bool EndsWithIgnoringCase(const char* name, std::size_t length, const std::string& pattern) {
+    const std::size_t text = pattern.size() - 1;
+    if (length < text) return false;
+    const char* tail = name + (length - text);
+    for (std::size_t i = 0; i < text; ++i) {
+        if (Lower(tail[i]) != Lower(pattern[i + 1])) return false;
+    }
+    return true;
+}
+
 bool MatchesAny(const char* name, const std::vector<std::string>& patterns) {
-    return std::any_of(patterns.begin(), patterns.end(), [name](const std::string& p) {
-        return p == "*.*" || p == "*" || MatchFrom(name, p.c_str());
+    const std::size_t length = std::strlen(name);
+    return std::any_of(patterns.begin(), patterns.end(), [&](const std::string& p) {
+        if (p == "*.*" || p == "*") return true;
+        if (IsStarThenText(p)) return EndsWithIgnoringCase(name, length, p);
+        return MatchFrom(name, p.c_str());
     });
 }
 
