@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -125,9 +126,9 @@ struct PlannedTask {
     const std::string* firstFolder = nullptr;
     const std::string* secondFolder = nullptr;
     Reason reason = Reason::LocalNotSynced;
-    std::string decidedAt;  // the clock when the decision was made, for its log line
+    uint32_t decidedAt = 0;  // the clock when the decision was made, in the scan's stamps
     // A replacement: the remote copy as the date rule read it, in the scan's list of those.
-    std::size_t remoteRead = 0;
+    uint32_t remoteRead = 0;
 };
 
 // What the scan's look-up found of a file it could read.
@@ -165,6 +166,7 @@ class PairScan {
             if (ListBoth() == Next::Error) return ReportError();
             ReadLocal();
             ReadRemote();
+            ReleaseNames();
             LoadPrevious();
             CompareBoth();
             if (!QueuePlan()) return;
@@ -278,6 +280,7 @@ class PairScan {
                 " Files, Remote:" + std::to_string(remoteNames_.size()) + ")";
         localEntries_.assign(localNames_.size(), FileEntry{});
         remoteEntries_.assign(remoteNames_.size(), FileEntry{});
+        newContents_.reserve(localNames_.size() + remoteNames_.size());
         SetProgress(5);
         return Next::Go;
     }
@@ -289,6 +292,13 @@ class PairScan {
         ReadEntries(localNames_, local_, *localFolder_, *remoteFolder_, 5, 15, localEntries_);
     }
 
+    // Every name read now lives in its entry; the listings are let go before the tasks are
+    // queued, which is when a scan of many thousand files needs its memory most.
+    void ReleaseNames() {
+        std::vector<std::string>().swap(localNames_);
+        std::vector<std::string>().swap(remoteNames_);
+    }
+
     // The same for the remote files, the folders swapped.
     void ReadRemote() {
         stage_ = kStageReadingRemote;
@@ -297,12 +307,12 @@ class PairScan {
     }
 
     // One entry per listed name; a file that cannot be read becomes a blank entry.
-    void ReadEntries(const std::vector<std::string>& names, const std::string& folder,
+    void ReadEntries(std::vector<std::string>& names, const std::string& folder,
                      const platform::OpenFolder& open, const platform::OpenFolder& other, int base,
                      int span, std::vector<FileEntry>& entries) {
         const std::size_t n = names.size();
         for (std::size_t i = 1; i <= n; ++i) {
-            const std::string& name = names[i - 1];
+            std::string& name = names[i - 1];
             FileEntry& entry = entries[i - 1];
             // A look-up of the other side that fails is no proof the file is missing there:
             // taken for "not there", a dropped share would turn synced files into deletions.
@@ -315,7 +325,7 @@ class PairScan {
             ShowFile(" - Scanning ", folder, name);
             ctx_.ports.yield();
             RefreshDisplayEvery20th(i);
-            entry.FileName = name;
+            entry.FileName = std::move(name);
             entry.onOtherSide = twin == platform::Presence::Present;
             SetProgress(base + RoundHalfEven(span * static_cast<double>(i) / n));
             Pause();
@@ -477,16 +487,20 @@ class PairScan {
 
     void Plan(int kind, const FileEntry& entry, const std::string& first, const std::string& second,
               Reason reason) {
-        plan_.push_back({kind, &entry, &first, &second, reason, Stamp(), remoteReads_.size() - 1});
+        const std::string& stamp = Stamp();
+        if (stamps_.empty() || stamps_.back() != stamp) stamps_.push_back(stamp);
+        plan_.push_back({kind, &entry, &first, &second, reason,
+                         static_cast<uint32_t>(stamps_.size() - 1),
+                         static_cast<uint32_t>(remoteReads_.size() - 1)});
         if (kind == kTaskDelete) ++plannedDeletes_;
     }
 
     // An unmounted share is an empty folder: it must not turn every file of the other side
     // into a deletion. Such a pair queues nothing and keeps its state files.
     bool QueuePlan() {
-        if (plannedDeletes_ > 0 && (localNames_.empty() || remoteNames_.empty())) {
-            StopForEmptySide(localNames_.empty() ? "Local Folder Is Empty"
-                                                 : "Remote Folder Is Empty");
+        if (plannedDeletes_ > 0 && (localEntries_.empty() || remoteEntries_.empty())) {
+            StopForEmptySide(localEntries_.empty() ? "Local Folder Is Empty"
+                                                   : "Remote Folder Is Empty");
             return false;
         }
         // Every task lies in one of the two folders: their file systems are asked once.
@@ -501,7 +515,7 @@ class PairScan {
         };
         for (const PlannedTask& task : plan_) {
             if (ctx_.form.chkLogToFile.Checked()) {
-                WriteTaskLog(ctx_, task.decidedAt + kDecisionHead +
+                WriteTaskLog(ctx_, stamps_[task.decidedAt] + kDecisionHead +
                                        DecisionText(task.reason, task.entry->FileName));
             }
             QueueTask(ctx_, task.kind, cat_, *task.entry, *task.firstFolder, *task.secondFolder,
@@ -668,8 +682,10 @@ class PairScan {
     uint64_t remoteFileSystem_ = 0;
     std::vector<std::string> unreadable_;
     std::vector<std::string> newContents_;
-    std::vector<PlannedTask> plan_;
-    std::vector<platform::EntryState> remoteReads_;
+    // Grown in blocks, never moved: a pair of many thousand files is not copied on growth.
+    std::deque<PlannedTask> plan_;
+    std::vector<std::string> stamps_;  // each clock reading a decision was made at, once
+    std::deque<platform::EntryState> remoteReads_;
     int plannedDeletes_ = 0;
 };
 

@@ -5,6 +5,7 @@
 
 #include <compare>
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <optional>
 #include <set>
@@ -83,7 +84,8 @@ class QueuedTaskViews {
     uint32_t CategoryIndex(const std::string& category);
     std::string LineOf(const Packed& view) const;
 
-    std::vector<Packed> views_;
+    // Grown in blocks, never moved: a hundred thousand views are not copied on growth.
+    std::deque<Packed> views_;
     std::unordered_map<uint64_t, Chain> byHash_;
     std::vector<Folder> folders_;
     std::map<Folder, uint32_t> folderIndex_;
