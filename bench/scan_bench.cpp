@@ -2,12 +2,18 @@
 //
 //   scan_bench fixture <dir> <files-per-side>   creates <dir>/L and <dir>/R
 //   scan_bench scan <dir> <runs>                prints the best of <runs> scans in seconds
+//   scan_bench floor <dir> <runs>               prints the best of <runs> bare listings
+//   scan_bench memory <dir> <files-per-side>    creates a pair whose scan queues a copy per
+//                                               file, scans it once and prints the tasks
+//                                               queued and the peak resident memory in KiB
 //
 // The pair: half of each side's files are on both sides (every tenth of those with a later
 // remote copy), the rest on one side only. Before every run the previous contents are set
 // to the shared names plus every other one-sided name, so the scan decides copies,
 // replacements and deletions. The scan runs at full speed: no pauses, no event loop.
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -97,6 +103,8 @@ int TimeScans(const std::string& dir, int runs) {
         vfs::SaveStateFile(ctx, kCategory, previous, false);
         form.lstTasksToDo.Clear();
         form.lstCompletedTasks.Clear();
+        // As at the start of a run: the views of an earlier queue are dropped with it.
+        state.TaskViews = vfs::QueuedTaskViews{};
         const auto start = std::chrono::steady_clock::now();
         vfs::ScanFolderPair(ctx, local, remote, kPattern, kCategory);
         const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
@@ -107,19 +115,83 @@ int TimeScans(const std::string& dir, int runs) {
     return 0;
 }
 
+// The least any scan must do: read both folders and look up every entry once. Nothing is
+// sorted, matched or kept; the sum of the sizes only keeps the look-ups from being dropped.
+bool ListBare(const std::string& folder, long long& sizes) {
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) return false;
+    const int fd = ::dirfd(dir);
+    while (const dirent* e = ::readdir(dir)) {
+        struct stat st {};
+        if (::fstatat(fd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0) sizes += st.st_size;
+    }
+    ::closedir(dir);
+    return true;
+}
+
+int TimeFloor(const std::string& dir, int runs) {
+    double best = 1e9;
+    long long sizes = 0;
+    for (int run = 0; run < runs; ++run) {
+        const auto start = std::chrono::steady_clock::now();
+        if (!ListBare(dir + "/L", sizes) || !ListBare(dir + "/R", sizes)) {
+            std::fprintf(stderr, "scan_bench: cannot list %s/L and %s/R\n", dir.c_str(),
+                         dir.c_str());
+            return 1;
+        }
+        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+        if (took.count() < best) best = took.count();
+    }
+    std::printf("%.6f %lld\n", best, sizes);
+    return 0;
+}
+
+// One-sided files only and no previous contents: every file becomes a queued copy.
+int MeasureMemory(const std::string& dir, int perSide) {
+    const std::string local = dir + "/L/", remote = dir + "/R/";
+    ::mkdir(dir.c_str(), 0755);
+    if (::mkdir(local.c_str(), 0755) != 0 || ::mkdir(remote.c_str(), 0755) != 0) {
+        std::fprintf(stderr, "scan_bench: cannot create %s/L and %s/R\n", dir.c_str(), dir.c_str());
+        return 1;
+    }
+    for (int i = 0; i < perSide; ++i) {
+        if (!MakeFile(local + Name('l', i), kBaseTime) ||
+            !MakeFile(remote + Name('r', i), kBaseTime)) {
+            std::fprintf(stderr, "scan_bench: cannot write the fixture files\n");
+            return 1;
+        }
+    }
+    vfs::ProgramState state;
+    vfs::FormModel form;
+    vfs::Ports ports;
+    ports.programFolder = dir + "/prog";
+    ::mkdir(ports.programFolder.c_str(), 0755);
+    state.SleepTimeSync = 0;
+    vfs::Context ctx{state, form, ports};
+    vfs::ScanFolderPair(ctx, local, remote, kPattern, kCategory);
+    struct rusage usage {};
+    ::getrusage(RUSAGE_SELF, &usage);
+    std::printf("%zu %ld\n", form.lstTasksToDo.ListCount(), usage.ru_maxrss);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc != 4) {
         std::fprintf(stderr,
                      "usage: scan_bench fixture <dir> <files-per-side>\n"
-                     "       scan_bench scan <dir> <runs>\n");
+                     "       scan_bench scan <dir> <runs>\n"
+                     "       scan_bench floor <dir> <runs>\n"
+                     "       scan_bench memory <dir> <files-per-side>\n");
         return 2;
     }
     const std::string mode = argv[1], dir = argv[2];
     const int count = std::atoi(argv[3]);
     if (mode == "fixture") return MakeFixture(dir, count);
     if (mode == "scan") return TimeScans(dir, count);
+    if (mode == "floor") return TimeFloor(dir, count);
+    if (mode == "memory") return MeasureMemory(dir, count);
     std::fprintf(stderr, "scan_bench: unknown mode %s\n", mode.c_str());
     return 2;
 }

@@ -24,7 +24,19 @@ void TrimAndScroll(Context& ctx) {
 }  // namespace
 
 std::string FormatClock(const LocalDateTime& t) {
-    return TwoDigits(t.hour) + ":" + TwoDigits(t.minute) + ":" + TwoDigits(t.second);
+    // Every line of a scan starts with the clock: written straight into one short string
+    // instead of three formatted pieces joined together.
+    const auto inRange = [](int v) { return v >= 0 && v <= 99; };
+    if (!inRange(t.hour) || !inRange(t.minute) || !inRange(t.second)) {
+        return TwoDigits(t.hour) + ":" + TwoDigits(t.minute) + ":" + TwoDigits(t.second);
+    }
+    std::string clock = "00:00:00";
+    const int parts[3] = {t.hour, t.minute, t.second};
+    for (int i = 0; i < 3; ++i) {
+        clock[3 * i] = static_cast<char>('0' + parts[i] / 10);
+        clock[3 * i + 1] = static_cast<char>('0' + parts[i] % 10);
+    }
+    return clock;
 }
 
 std::string TimeStamp(const Context& ctx) {

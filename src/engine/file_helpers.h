@@ -31,6 +31,9 @@ struct FileEntry {
     int64_t fileTime = 0;  // last modified, UTC seconds since the epoch
     int64_t fileSize = 0;  // 64-bit, so files of 2 GB and more are carried exactly
     bool onOtherSide = false;
+    // What the scan's look-up found besides, kept for the task's view of the file.
+    int64_t fileTimeNanoseconds = 0;
+    int64_t changedSeconds = 0;
 };
 
 // Path helpers.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -24,6 +25,8 @@ namespace {
 // Every 20th file refreshes the clock and the tray icon; more often only costs time.
 constexpr std::size_t kDisplayRefreshEvery = 20;
 constexpr const char* kDecisionHead = " -         ";
+// The second folder of a delete, which has none.
+const std::string kNoFolder;
 
 // Where the scan of a pair was when it stopped: the number after "Error:" in the error line.
 // The stages of one file add the file's position in its list (from 1), so the line tells
@@ -70,14 +73,75 @@ std::string Printable(std::string name) {
     return name;
 }
 
+// Why a file needs a task; the log line is written from it only when the task is queued.
+enum class Reason {
+    LocalChangedAfterSync,
+    LocalGoneRemotely,
+    LocalNotSynced,
+    RemoteNewer,
+    LocalNewer,
+    RemoteChangedAfterSync,
+    RemoteGoneLocally,
+    RemoteNotSynced,
+};
+
+std::string DecisionText(Reason reason, const std::string& name) {
+    switch (reason) {
+        case Reason::LocalChangedAfterSync:
+            return "Local copy of \"" + name +
+                   "\" needs to be copied to remote folder because it was changed after the "
+                   "last sync";
+        case Reason::LocalGoneRemotely:
+            return "Local copy of \"" + name +
+                   "\" needs to be deleted because it doesn't exist in remote folder any longer";
+        case Reason::LocalNotSynced:
+            return "Local copy of \"" + name +
+                   "\" needs to be copied to remote folder because it doesn't exist in remote "
+                   "folder and has not been synced previously";
+        case Reason::RemoteNewer:
+            return "Local copy of \"" + name + "\" needs to be replaced since remote copy is newer";
+        case Reason::LocalNewer:
+            return "Remote copy of \"" + name + "\" needs to be replaced since local copy is newer";
+        case Reason::RemoteChangedAfterSync:
+            return "Remote copy of \"" + name +
+                   "\" needs to be copied to local folder because it was changed after the "
+                   "last sync";
+        case Reason::RemoteGoneLocally:
+            return "Remote copy of \"" + name +
+                   "\" needs to be deleted because it doesn't exist in local folder any longer";
+        case Reason::RemoteNotSynced:
+            return "Remote copy of \"" + name +
+                   "\" needs to be copied to local folder because it doesn't exist in local "
+                   "folder and has not been synced previously";
+    }
+    return {};
+}
+
 // One task decided by the comparison, queued only once the whole pair has been compared.
+// It points into the scan's own entries and folders, which outlive the plan, so a pair of
+// many thousand files keeps no copies of names and paths per task.
 struct PlannedTask {
     int kind = kTaskCopy;
-    FileEntry entry;
-    std::string firstFolder;
-    std::string secondFolder;
-    std::string decisionLine;
+    const FileEntry* entry = nullptr;
+    const std::string* firstFolder = nullptr;
+    const std::string* secondFolder = nullptr;
+    Reason reason = Reason::LocalNotSynced;
+    uint32_t decidedAt = 0;  // the clock when the decision was made, in the scan's stamps
+    // A replacement: the remote copy as the date rule read it, in the scan's list of those.
+    uint32_t remoteRead = 0;
 };
+
+// What the scan's look-up found of a file it could read.
+platform::EntryState StateOf(const FileEntry& entry) {
+    platform::EntryState state;
+    state.exists = true;
+    state.regular = true;
+    state.size = entry.fileSize;
+    state.modifiedSeconds = entry.fileTime;
+    state.modifiedNanoseconds = entry.fileTimeNanoseconds;
+    state.changedSeconds = entry.changedSeconds;
+    return state;
+}
 
 // What a step tells the routine: go on, stop quietly (already reported), or report an error.
 enum class Next { Go, Stop, Error };
@@ -102,6 +166,7 @@ class PairScan {
             if (ListBoth() == Next::Error) return ReportError();
             ReadLocal();
             ReadRemote();
+            ReleaseNames();
             LoadPrevious();
             CompareBoth();
             if (!QueuePlan()) return;
@@ -196,24 +261,26 @@ class PairScan {
         return Next::Stop;
     }
 
-    // Fresh listings of both folders, each folder kept open for the look-ups that follow.
+    // Fresh listings of both folders, each folder kept open for the look-ups that follow;
+    // whether a name is on the other side is answered from the other side's listing.
     Next ListBoth() {
         stage_ = kStageListingLocal;
         step_ = "Searching For " + pattern_ + " Files in " + local_;
-        auto localNames = fs_.ListFolder(local_, pattern_);
-        localFolder_ = fs_.Open(local_);
-        if (!localNames || !localFolder_->IsOpen()) return Next::Error;
+        platform::ListedFolder localListing = fs_.ListAndOpen(local_, pattern_);
+        localFolder_ = std::move(localListing.folder);
+        if (!localListing.names || !localFolder_->IsOpen()) return Next::Error;
         stage_ = kStageListingRemote;
         step_ = "Searching For " + pattern_ + " Files in " + remote_;
-        auto remoteNames = fs_.ListFolder(remote_, pattern_);
-        remoteFolder_ = fs_.Open(remote_);
-        if (!remoteNames || !remoteFolder_->IsOpen()) return Next::Error;
-        localNames_ = std::move(*localNames);
-        remoteNames_ = std::move(*remoteNames);
+        platform::ListedFolder remoteListing = fs_.ListAndOpen(remote_, pattern_);
+        remoteFolder_ = std::move(remoteListing.folder);
+        if (!remoteListing.names || !remoteFolder_->IsOpen()) return Next::Error;
+        localNames_ = std::move(*localListing.names);
+        remoteNames_ = std::move(*remoteListing.names);
         step_ = "Re-Dimensioning File Lists (Local:" + std::to_string(localNames_.size()) +
                 " Files, Remote:" + std::to_string(remoteNames_.size()) + ")";
         localEntries_.assign(localNames_.size(), FileEntry{});
         remoteEntries_.assign(remoteNames_.size(), FileEntry{});
+        newContents_.reserve(localNames_.size() + remoteNames_.size());
         SetProgress(5);
         return Next::Go;
     }
@@ -225,6 +292,13 @@ class PairScan {
         ReadEntries(localNames_, local_, *localFolder_, *remoteFolder_, 5, 15, localEntries_);
     }
 
+    // Every name read now lives in its entry; the listings are let go before the tasks are
+    // queued, which is when a scan of many thousand files needs its memory most.
+    void ReleaseNames() {
+        std::vector<std::string>().swap(localNames_);
+        std::vector<std::string>().swap(remoteNames_);
+    }
+
     // The same for the remote files, the folders swapped.
     void ReadRemote() {
         stage_ = kStageReadingRemote;
@@ -233,12 +307,12 @@ class PairScan {
     }
 
     // One entry per listed name; a file that cannot be read becomes a blank entry.
-    void ReadEntries(const std::vector<std::string>& names, const std::string& folder,
+    void ReadEntries(std::vector<std::string>& names, const std::string& folder,
                      const platform::OpenFolder& open, const platform::OpenFolder& other, int base,
                      int span, std::vector<FileEntry>& entries) {
         const std::size_t n = names.size();
         for (std::size_t i = 1; i <= n; ++i) {
-            const std::string& name = names[i - 1];
+            std::string& name = names[i - 1];
             FileEntry& entry = entries[i - 1];
             // A look-up of the other side that fails is no proof the file is missing there:
             // taken for "not there", a dropped share would turn synced files into deletions.
@@ -248,11 +322,10 @@ class PairScan {
                 SkipUnreadable(folder, name);
                 continue;
             }
-            ctx_.form.lblStatus.SetCaption(TimeStamp(ctx_) + " - Scanning " + cat_ +
-                                           " File:" + folder + name);
+            ShowFile(" - Scanning ", folder, name);
             ctx_.ports.yield();
             RefreshDisplayEvery20th(i);
-            entry.FileName = name;
+            entry.FileName = std::move(name);
             entry.onOtherSide = twin == platform::Presence::Present;
             SetProgress(base + RoundHalfEven(span * static_cast<double>(i) / n));
             Pause();
@@ -275,6 +348,8 @@ class PairScan {
         if (!info) return false;
         entry.fileTime = info->modifiedSeconds;
         entry.fileSize = info->size;
+        entry.fileTimeNanoseconds = info->modifiedNanoseconds;
+        entry.changedSeconds = info->changedSeconds;
         return true;
     }
 
@@ -316,7 +391,7 @@ class PairScan {
             const FileEntry& entry = localEntries_[i - 1];
             stage_ = FileStage(kStageLocalFile, i);
             SetProgress(35 + RoundHalfEven(30.0 * static_cast<double>(i) / n));
-            ShowComparing(i, local_ + entry.FileName);
+            ShowComparing(i, local_, entry.FileName);
             if (entry.FileName.empty()) continue;
             DecideLocal(entry, i);
             Pause();
@@ -327,24 +402,16 @@ class PairScan {
         const std::string& name = entry.FileName;
         if (entry.onOtherSide) return ApplyDateRule(entry, i);
         if (InPrevious(name) && ChangedAfterLastSync(entry)) {
-            Plan(kTaskCopy, entry, local_, remote_,
-                 "Local copy of \"" + name +
-                     "\" needs to be copied to remote folder because it was changed after the "
-                     "last sync");
+            Plan(kTaskCopy, entry, local_, remote_, Reason::LocalChangedAfterSync);
             newContents_.push_back(name);
             return;
         }
         if (InPrevious(name)) {
-            Plan(kTaskDelete, entry, local_, "",
-                 "Local copy of \"" + name +
-                     "\" needs to be deleted because it doesn't exist in remote folder any longer");
+            Plan(kTaskDelete, entry, local_, kNoFolder, Reason::LocalGoneRemotely);
             return;
         }
         stage_ = FileStage(kStageLocalOnly, i);
-        Plan(kTaskCopy, entry, local_, remote_,
-             "Local copy of \"" + name +
-                 "\" needs to be copied to remote folder because it doesn't exist in remote folder "
-                 "and has not been synced previously");
+        Plan(kTaskCopy, entry, local_, remote_, Reason::LocalNotSynced);
         newContents_.push_back(name);
     }
 
@@ -366,12 +433,19 @@ class PairScan {
         }
         newContents_.push_back(name);
         const int64_t d = remote->modifiedSeconds - entry.fileTime;
-        if (d > ctx_.state.FileDateTolerance) {
-            Plan(kTaskReplace, entry, remote_, local_,
-                 "Local copy of \"" + name + "\" needs to be replaced since remote copy is newer");
-        } else if (d < 0) {
-            Plan(kTaskReplace, entry, local_, remote_,
-                 "Remote copy of \"" + name + "\" needs to be replaced since local copy is newer");
+        const bool remoteNewer = d > ctx_.state.FileDateTolerance;
+        if (!remoteNewer && d >= 0) return;
+        FileEntry read;
+        read.FileName = name;
+        read.fileTime = remote->modifiedSeconds;
+        read.fileSize = remote->size;
+        read.fileTimeNanoseconds = remote->modifiedNanoseconds;
+        read.changedSeconds = remote->changedSeconds;
+        remoteReads_.push_back(StateOf(read));
+        if (remoteNewer) {
+            Plan(kTaskReplace, entry, remote_, local_, Reason::RemoteNewer);
+        } else {
+            Plan(kTaskReplace, entry, local_, remote_, Reason::LocalNewer);
         }
     }
 
@@ -384,7 +458,7 @@ class PairScan {
             const FileEntry& entry = remoteEntries_[i - 1];
             SetProgress(65 + RoundHalfEven(30.0 * static_cast<double>(i) / m));
             stage_ = FileStage(kStageRemoteFile, i);
-            ShowComparing(i, remote_ + entry.FileName);
+            ShowComparing(i, remote_, entry.FileName);
             if (entry.FileName.empty()) continue;
             DecideRemote(entry, i);
             Pause();
@@ -398,48 +472,58 @@ class PairScan {
             return;
         }
         if (InPrevious(name) && ChangedAfterLastSync(entry)) {
-            Plan(kTaskCopy, entry, remote_, local_,
-                 "Remote copy of \"" + name +
-                     "\" needs to be copied to local folder because it was changed after the "
-                     "last sync");
+            Plan(kTaskCopy, entry, remote_, local_, Reason::RemoteChangedAfterSync);
             newContents_.push_back(name);
             return;
         }
         if (InPrevious(name)) {
-            Plan(kTaskDelete, entry, remote_, "",
-                 "Remote copy of \"" + name +
-                     "\" needs to be deleted because it doesn't exist in local folder any longer");
+            Plan(kTaskDelete, entry, remote_, kNoFolder, Reason::RemoteGoneLocally);
             return;
         }
         stage_ = FileStage(kStageRemoteOnly, i);
-        Plan(kTaskCopy, entry, remote_, local_,
-             "Remote copy of \"" + name +
-                 "\" needs to be copied to local folder because it doesn't exist in local folder "
-                 "and has not been synced previously");
+        Plan(kTaskCopy, entry, remote_, local_, Reason::RemoteNotSynced);
         newContents_.push_back(name);
     }
 
     void Plan(int kind, const FileEntry& entry, const std::string& first, const std::string& second,
-              const std::string& reason) {
-        plan_.push_back({kind, entry, first, second, TimeStamp(ctx_) + kDecisionHead + reason});
+              Reason reason) {
+        const std::string& stamp = Stamp();
+        if (stamps_.empty() || stamps_.back() != stamp) stamps_.push_back(stamp);
+        plan_.push_back({kind, &entry, &first, &second, reason,
+                         static_cast<uint32_t>(stamps_.size() - 1),
+                         static_cast<uint32_t>(remoteReads_.size() - 1)});
         if (kind == kTaskDelete) ++plannedDeletes_;
     }
 
     // An unmounted share is an empty folder: it must not turn every file of the other side
     // into a deletion. Such a pair queues nothing and keeps its state files.
     bool QueuePlan() {
-        if (plannedDeletes_ > 0 && (localNames_.empty() || remoteNames_.empty())) {
-            StopForEmptySide(localNames_.empty() ? "Local Folder Is Empty"
-                                                 : "Remote Folder Is Empty");
+        if (plannedDeletes_ > 0 && (localEntries_.empty() || remoteEntries_.empty())) {
+            StopForEmptySide(localEntries_.empty() ? "Local Folder Is Empty"
+                                                   : "Remote Folder Is Empty");
             return false;
         }
+        // Every task lies in one of the two folders: their file systems are asked once.
+        std::optional<uint64_t> localId;
+        std::optional<uint64_t> remoteId;
+        if (!plan_.empty()) {
+            localId = fs_.FileSystemId(local_);
+            remoteId = fs_.FileSystemId(remote_);
+        }
+        const auto idOf = [&](const std::string* folder) {
+            return folder == &local_ ? localId : folder == &remote_ ? remoteId : std::nullopt;
+        };
         for (const PlannedTask& task : plan_) {
             if (ctx_.state.Preview) {
                 ShowPreviewTask(task);
                 continue;
             }
-            if (ctx_.form.chkLogToFile.Checked()) WriteTaskLog(ctx_, task.decisionLine);
-            QueueTask(ctx_, task.kind, cat_, task.entry, task.firstFolder, task.secondFolder);
+            if (ctx_.form.chkLogToFile.Checked()) {
+                WriteTaskLog(ctx_, stamps_[task.decidedAt] + kDecisionHead +
+                                       DecisionText(task.reason, task.entry->FileName));
+            }
+            QueueTask(ctx_, task.kind, cat_, *task.entry, *task.firstFolder, *task.secondFolder,
+                      KnownStateOf(task, idOf(task.firstFolder), idOf(task.secondFolder)));
         }
         return true;
     }
@@ -448,9 +532,34 @@ class PairScan {
     void ShowPreviewTask(const PlannedTask& task) {
         ++ctx_.state.PreviewTaskCount;
         AddCompletedLine(ctx_, TimeStamp(ctx_) + " - Preview " +
-                                   BuildTaskLine(task.kind, cat_, task.entry.FileName,
-                                                 task.firstFolder, task.secondFolder));
-        AddCompletedLine(ctx_, task.decisionLine);
+                                   BuildTaskLine(task.kind, cat_, task.entry->FileName,
+                                                 *task.firstFolder, *task.secondFolder));
+        AddCompletedLine(ctx_, stamps_[task.decidedAt] + kDecisionHead +
+                                   DecisionText(task.reason, task.entry->FileName));
+    }
+
+    // The task's view is made from what the scan read while deciding on it: a file read
+    // again later would hide a change made in between from the check before the task runs.
+    // The file of a copy was not on the other side; a replacement's remote copy is as the
+    // date rule read it.
+    KnownTaskState KnownStateOf(const PlannedTask& task, std::optional<uint64_t> firstId,
+                                std::optional<uint64_t> secondId) const {
+        KnownTaskState known;
+        known.firstFileSystem = firstId;
+        known.secondFileSystem = secondId;
+        known.first = StateOf(*task.entry);
+        if (task.kind == kTaskCopy) {
+            known.second = platform::EntryState{};
+        } else if (task.kind == kTaskReplace) {
+            const platform::EntryState& remote = remoteReads_[task.remoteRead];
+            if (task.firstFolder == &remote_) {
+                known.second = known.first;
+                known.first = remote;
+            } else {
+                known.second = remote;
+            }
+        }
+        return known;
     }
 
     void StopForEmptySide(const std::string& reason) {
@@ -463,6 +572,7 @@ class PairScan {
     // An unreadable name the last sync recorded stays recorded: dropped, a deletion made
     // meanwhile on the other side would be reverted by the next run.
     void KeepUnreadableAsRecorded() {
+        if (unreadable_.empty()) return;
         std::unordered_set<std::string> recorded(newContents_.begin(), newContents_.end());
         for (const std::string& name : unreadable_) {
             if (InPrevious(name) && recorded.insert(name).second) newContents_.push_back(name);
@@ -504,10 +614,33 @@ class PairScan {
         if (!local_.empty() && !remote_.empty()) ctx_.state.RunHadFailure = true;
     }
 
-    void ShowComparing(std::size_t i, const std::string& path) {
+    void ShowComparing(std::size_t i, const std::string& folder, const std::string& name) {
         RefreshDisplayEvery20th(i);
-        ctx_.form.lblStatus.SetCaption(TimeStamp(ctx_) + " - Comparing " + cat_ + " File:" + path);
+        ShowFile(" - Comparing ", folder, name);
         ctx_.ports.yield();
+    }
+
+    // The status line names the file at hand. It is built in one buffer kept for the whole
+    // scan: a pair of many thousand files would otherwise make a new string per file.
+    void ShowFile(const char* doing, const std::string& folder, const std::string& name) {
+        status_ = Stamp();
+        status_ += doing;
+        status_ += cat_;
+        status_ += " File:";
+        status_ += folder;
+        status_ += name;
+        ctx_.form.lblStatus.SetCaption(status_);
+    }
+
+    // The clock as lines start with it; formatted again only when the second has changed.
+    const std::string& Stamp() {
+        const LocalDateTime now = ctx_.ports.now();
+        if (stamp_.empty() || now.hour != stampTime_.hour || now.minute != stampTime_.minute ||
+            now.second != stampTime_.second) {
+            stamp_ = FormatClock(now);
+            stampTime_ = now;
+        }
+        return stamp_;
     }
 
     void RefreshDisplayEvery20th(std::size_t i) {
@@ -516,9 +649,15 @@ class PairScan {
         ctx_.form.lblTime.SetCaption(FormatClock(ctx_.ports.now()));
     }
 
+    // The caption is made anew only when the percentage moves, which it does a hundred
+    // times per scan at most, not once per file.
     void SetProgress(int percent) {
         ctx_.form.pbTask.SetValue(percent);
-        ctx_.form.lblPbTask.SetCaption(cat_ + " Scan Progress " + std::to_string(percent) + "%");
+        if (progressCaption_.empty() || percent != progressShown_) {
+            progressCaption_ = cat_ + " Scan Progress " + std::to_string(percent) + "%";
+            progressShown_ = percent;
+        }
+        ctx_.form.lblPbTask.SetCaption(progressCaption_);
     }
 
     void Pause() {
@@ -534,6 +673,11 @@ class PairScan {
 
     int32_t stage_ = 0;
     std::string step_;
+    std::string status_;
+    std::string stamp_;
+    LocalDateTime stampTime_;
+    std::string progressCaption_;
+    int progressShown_ = 0;
 
     std::vector<std::string> localNames_;
     std::vector<std::string> remoteNames_;
@@ -552,7 +696,10 @@ class PairScan {
     uint64_t remoteFileSystem_ = 0;
     std::vector<std::string> unreadable_;
     std::vector<std::string> newContents_;
-    std::vector<PlannedTask> plan_;
+    // Grown in blocks, never moved: a pair of many thousand files is not copied on growth.
+    std::deque<PlannedTask> plan_;
+    std::vector<std::string> stamps_;  // each clock reading a decision was made at, once
+    std::deque<platform::EntryState> remoteReads_;
     int plannedDeletes_ = 0;
 };
 

@@ -50,44 +50,56 @@ std::string BuildTaskLine(int kind, const std::string& category, const std::stri
 
 namespace {
 
-// One look-up per file and one per folder: the cost of knowing later whether the world
-// still is what the decision was made on.
-TaskView ViewOf(platform::FileSystem& fs, int kind, const std::string& fileName,
-                const std::string& firstFolder, const std::string& secondFolder) {
+TaskView ViewOf(int kind, const std::string& fileName, const std::string& firstFolder,
+                const std::string& secondFolder, const KnownTaskState& known) {
     TaskView view;
     view.fileName = fileName;
     view.firstFolder = WithTrailingSeparator(firstFolder);
-    view.first = fs.Examine(view.firstFolder + fileName);
-    view.firstFileSystem = fs.FileSystemId(view.firstFolder);
+    view.first = known.first;
+    view.firstFileSystem = known.firstFileSystem;
     if (kind != kTaskDelete) {
         view.secondFolder = WithTrailingSeparator(secondFolder);
-        view.second = fs.Examine(view.secondFolder + fileName);
-        view.secondFileSystem = fs.FileSystemId(view.secondFolder);
+        view.second = known.second;
+        view.secondFileSystem = known.secondFileSystem;
     }
     return view;
 }
 
 }  // namespace
 
+// One look-up per file and one per folder: the cost of knowing later whether the world
+// still is what the decision was made on.
 void QueueTask(Context& ctx, int kind, const std::string& category, const FileEntry& entry,
                const std::string& firstFolder, const std::string& secondFolder) {
+    platform::FileSystem& fs = *ctx.ports.fileSystem;
+    KnownTaskState known;
+    if (kind == kTaskDelete || kind == kTaskCopy || kind == kTaskReplace) {
+        const std::string first = WithTrailingSeparator(firstFolder);
+        known.first = fs.Examine(first + entry.FileName);
+        known.firstFileSystem = fs.FileSystemId(first);
+        if (kind != kTaskDelete) {
+            const std::string second = WithTrailingSeparator(secondFolder);
+            known.second = fs.Examine(second + entry.FileName);
+            known.secondFileSystem = fs.FileSystemId(second);
+        }
+    }
+    QueueTask(ctx, kind, category, entry, firstFolder, secondFolder, known);
+}
+
+void QueueTask(Context& ctx, int kind, const std::string& category, const FileEntry& entry,
+               const std::string& firstFolder, const std::string& secondFolder,
+               const KnownTaskState& known) {
     std::string line = BuildTaskLine(kind, category, entry.FileName, firstFolder, secondFolder);
     if (!line.empty()) {
-        ctx.state.TaskViews.byLine[line].push_back(
-            ViewOf(*ctx.ports.fileSystem, kind, entry.FileName, firstFolder, secondFolder));
+        ctx.state.TaskViews.File(line, kind, category,
+                                 ViewOf(kind, entry.FileName, firstFolder, secondFolder, known));
         ctx.form.lstTasksToDo.AddItem(line);
     }
     ++ctx.state.QueuedTaskCount;
 }
 
 std::optional<TaskView> TakeTaskView(Context& ctx, const std::string& line) {
-    auto& byLine = ctx.state.TaskViews.byLine;
-    auto it = byLine.find(line);
-    if (it == byLine.end() || it->second.empty()) return std::nullopt;
-    TaskView view = std::move(it->second.front());
-    it->second.pop_front();
-    if (it->second.empty()) byLine.erase(it);
-    return view;
+    return ctx.state.TaskViews.Take(line);
 }
 
 ParsedTask ParseTaskLine(const std::string& line) {

@@ -30,6 +30,19 @@ std::string BuildTaskLine(int kind, const std::string& category, const std::stri
 void QueueTask(Context& ctx, int kind, const std::string& category, const FileEntry& entry,
                const std::string& firstFolder, const std::string& secondFolder);
 
+// What a caller that has just looked at the task's files and folders found there (what
+// Examine and FileSystemId answer); the task's view is made from it, so a scan queuing many
+// thousand tasks does not ask the disk the same again per task.
+struct KnownTaskState {
+    std::optional<platform::EntryState> first;
+    std::optional<platform::EntryState> second;  // unused for a delete
+    std::optional<uint64_t> firstFileSystem;
+    std::optional<uint64_t> secondFileSystem;
+};
+void QueueTask(Context& ctx, int kind, const std::string& category, const FileEntry& entry,
+               const std::string& firstFolder, const std::string& secondFolder,
+               const KnownTaskState& known);
+
 // The step marker a parse ends with; an error message of the task quotes the marker reached.
 inline constexpr int32_t kParseNotStarted = 1;
 inline constexpr int32_t kParseStoppedWithoutSeparator = 23;

@@ -8,8 +8,8 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
-#include <strings.h>
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -67,9 +67,68 @@ std::vector<std::string> SplitPatterns(const std::string& patterns) {
     return out;
 }
 
-bool LessIgnoringCase(const std::string& a, const std::string& b) {
-    int c = ::strcasecmp(a.c_str(), b.c_str());
-    return c != 0 ? c < 0 : a < b;
+// "*" and then plain text, such as "*.wav": the name ends with that text, whatever case. The
+// common form of a pattern is matched without the backtracking of the general match.
+bool IsStarThenText(const std::string& pattern) {
+    return pattern.size() > 1 && pattern[0] == '*' &&
+           pattern.find_first_of("*?", 1) == std::string::npos;
+}
+
+bool EndsWithIgnoringCase(const char* name, std::size_t length, const std::string& pattern) {
+    const std::size_t text = pattern.size() - 1;
+    if (length < text) return false;
+    const char* tail = name + (length - text);
+    for (std::size_t i = 0; i < text; ++i) {
+        if (Lower(tail[i]) != Lower(pattern[i + 1])) return false;
+    }
+    return true;
+}
+
+bool MatchesAny(const char* name, const std::vector<std::string>& patterns) {
+    const std::size_t length = std::strlen(name);
+    return std::any_of(patterns.begin(), patterns.end(), [&](const std::string& p) {
+        if (p == "*.*" || p == "*") return true;
+        if (IsStarThenText(p)) return EndsWithIgnoringCase(name, length, p);
+        return MatchFrom(name, p.c_str());
+    });
+}
+
+// Ascending without regard to case, as strcasecmp orders (the current locale's tolower, byte
+// by byte), the exact bytes breaking ties. Each name is folded once into one shared buffer:
+// folding inside the comparison would fold every name again on each of its n log n
+// comparisons.
+void SortIgnoringCase(std::vector<std::string>& names) {
+    unsigned char fold[256];
+    for (int c = 0; c < 256; ++c)
+        fold[c] = static_cast<unsigned char>(std::tolower(c));
+    std::size_t total = 0;
+    for (const std::string& name : names)
+        total += name.size();
+    std::string folded;
+    folded.reserve(total);
+    struct Key {
+        std::size_t offset;
+        std::size_t length;
+        std::size_t index;
+    };
+    std::vector<Key> keys;
+    keys.reserve(names.size());
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        keys.push_back({folded.size(), names[i].size(), i});
+        for (const char c : names[i])
+            folded.push_back(static_cast<char>(fold[static_cast<unsigned char>(c)]));
+    }
+    const char* all = folded.data();
+    std::sort(keys.begin(), keys.end(), [&](const Key& a, const Key& b) {
+        const int c = std::string_view(all + a.offset, a.length)
+                          .compare(std::string_view(all + b.offset, b.length));
+        return c != 0 ? c < 0 : names[a.index] < names[b.index];
+    });
+    std::vector<std::string> sorted;
+    sorted.reserve(names.size());
+    for (const Key& key : keys)
+        sorted.push_back(std::move(names[key.index]));
+    names.swap(sorted);
 }
 
 }  // namespace
@@ -257,7 +316,13 @@ bool MatchesPattern(const std::string& name, const std::string& pattern) {
 std::optional<std::vector<std::string>> ListFolder(const std::string& folder,
                                                    const std::string& patterns) {
     if (folder.empty()) return std::nullopt;
-    UniqueFd folderFd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    return ListOpenFolder(UniqueFd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)),
+                          patterns, nullptr);
+}
+
+std::optional<std::vector<std::string>> ListOpenFolder(UniqueFd folderFd,
+                                                       const std::string& patterns,
+                                                       SeenEntries* seen) {
     if (!folderFd.IsOpen()) return std::nullopt;
     DIR* dir = ::fdopendir(folderFd.Get());
     if (!dir) return std::nullopt;
@@ -265,26 +330,29 @@ std::optional<std::vector<std::string>> ListFolder(const std::string& folder,
     const int fd = folderFd.Release();
     const std::vector<std::string> wanted = SplitPatterns(patterns);
     std::vector<std::string> names;
+    using Kind = SeenEntries::Kind;
     // A read error ends the listing early; a partial listing must not pass for the folder.
     for (errno = 0; dirent* e = ::readdir(dir); errno = 0) {
-        if (e->d_name[0] == '.') continue;  // hidden, and "." / ".."
-        std::string name = e->d_name;
-        if (std::none_of(wanted.begin(), wanted.end(),
-                         [&](const std::string& p) { return MatchesPattern(name, p); })) {
-            continue;
+        const char* name = e->d_name;
+        if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
+        // Hidden names are never listed, only remembered for the look-ups.
+        const bool listable = name[0] != '.' && MatchesAny(name, wanted);
+        Kind kind = e->d_type == DT_REG       ? Kind::Regular
+                    : e->d_type == DT_UNKNOWN ? Kind::Unsure
+                                              : Kind::Other;
+        if (kind == Kind::Unsure && listable) {
+            struct stat st {};
+            if (::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) == 0) {
+                kind = S_ISREG(st.st_mode) ? Kind::Regular : Kind::Other;
+            }
         }
-        struct stat st {};
-        if (e->d_type != DT_UNKNOWN && e->d_type != DT_REG) continue;
-        if (e->d_type == DT_UNKNOWN &&
-            (::fstatat(fd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode))) {
-            continue;
-        }
-        names.push_back(std::move(name));
+        if (seen) seen->Add(name, kind);
+        if (listable && kind == Kind::Regular) names.emplace_back(name);
     }
     const bool readFailed = errno != 0;
     ::closedir(dir);
     if (readFailed) return std::nullopt;
-    std::sort(names.begin(), names.end(), LessIgnoringCase);
+    SortIgnoringCase(names);
     return names;
 }
 
@@ -365,6 +433,16 @@ std::optional<std::vector<std::string>> PosixFileSystem::ListAllEntries(const st
 
 std::unique_ptr<OpenFolder> PosixFileSystem::Open(const std::string& folder) {
     return std::make_unique<PosixOpenFolder>(folder);
+}
+
+// Listed through the folder it opens: the names and the look-ups are of the same folder,
+// and the look-ups of listed names need not ask the disk again.
+ListedFolder PosixFileSystem::ListAndOpen(const std::string& folder, const std::string& patterns) {
+    auto open = std::make_unique<PosixOpenFolder>(folder);
+    ListedFolder listed;
+    listed.names = open->List(patterns);
+    listed.folder = std::move(open);
+    return listed;
 }
 
 CopyResult PosixFileSystem::CopyFileChunked(const std::string& source,

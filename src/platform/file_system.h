@@ -38,6 +38,12 @@ struct EntryState {
     int64_t changedSeconds = 0;  // the inode's change time, which no program can set back
 };
 
+// A folder's listing with the folder held open for the look-ups that follow it.
+struct ListedFolder {
+    std::optional<std::vector<std::string>> names;  // nothing when the listing failed
+    std::unique_ptr<OpenFolder> folder;             // never null
+};
+
 struct DiskSpace {
     uint64_t availableToUser = 0;
     uint64_t total = 0;
@@ -66,6 +72,14 @@ class FileSystem {
     virtual std::optional<std::vector<std::string>> ListAllEntries(const std::string& folder) = 0;
     // Never null; IsOpen() of the answer tells whether the folder could be opened.
     virtual std::unique_ptr<OpenFolder> Open(const std::string& folder) = 0;
+    // ListFolder, then Open. A file system may list through the open folder instead and let
+    // its look-ups answer from what the listing saw.
+    virtual ListedFolder ListAndOpen(const std::string& folder, const std::string& patterns) {
+        ListedFolder listed;
+        listed.names = ListFolder(folder, patterns);
+        listed.folder = Open(folder);
+        return listed;
+    }
     virtual CopyResult CopyFileChunked(const std::string& source, const std::string& destination,
                                        const CopyProgress& progress, const int32_t* cancelFlag) = 0;
     // Nothing when the look-up itself failed (a share that dropped, access refused); a
@@ -124,6 +138,7 @@ class PosixFileSystem final : public FileSystem {
                                                        const std::string& patterns) override;
     std::optional<std::vector<std::string>> ListAllEntries(const std::string& folder) override;
     std::unique_ptr<OpenFolder> Open(const std::string& folder) override;
+    ListedFolder ListAndOpen(const std::string& folder, const std::string& patterns) override;
     CopyResult CopyFileChunked(const std::string& source, const std::string& destination,
                                const CopyProgress& progress, const int32_t* cancelFlag) override;
     std::optional<EntryState> Examine(const std::string& path) override;
@@ -185,6 +200,11 @@ bool MatchesPattern(const std::string& name, const std::string& pattern);
 // the folder cannot be read.
 std::optional<std::vector<std::string>> ListFolder(const std::string& folder,
                                                    const std::string& patterns);
+
+// ListFolder of a folder already open; the descriptor is closed at the end. When `seen` is
+// given, it receives the name and kind of every entry read, hidden ones too (not sealed).
+std::optional<std::vector<std::string>> ListOpenFolder(UniqueFd folder, const std::string& patterns,
+                                                       SeenEntries* seen);
 
 // Names of every entry of a folder (files and folders, hidden ones too), unsorted.
 std::optional<std::vector<std::string>> ListAllEntries(const std::string& folder);

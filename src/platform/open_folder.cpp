@@ -4,6 +4,9 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <functional>
+
+#include "platform/file_system.h"
 
 namespace vfs::platform {
 
@@ -16,6 +19,37 @@ bool IsPlainName(const std::string& name) {
 
 }  // namespace
 
+void SeenEntries::Add(std::string_view name, Kind kind) {
+    entries_.push_back({names_.size(), name.size(), kind});
+    names_.append(name);
+}
+
+void SeenEntries::Seal() {
+    // At most half full, so a search ends after a few slots.
+    std::size_t size = 16;
+    while (size < 2 * entries_.size())
+        size *= 2;
+    slots_.assign(size, 0);
+    const std::size_t mask = size - 1;
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+        std::size_t slot = std::hash<std::string_view>{}(NameOf(entries_[i])) & mask;
+        while (slots_[slot] != 0)
+            slot = (slot + 1) & mask;
+        slots_[slot] = static_cast<uint32_t>(i + 1);
+    }
+}
+
+std::optional<SeenEntries::Kind> SeenEntries::Find(std::string_view name) const {
+    if (slots_.empty()) return std::nullopt;
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t slot = std::hash<std::string_view>{}(name)&mask; slots_[slot] != 0;
+         slot = (slot + 1) & mask) {
+        const Entry& entry = entries_[slots_[slot] - 1];
+        if (NameOf(entry) == name) return entry.kind;
+    }
+    return std::nullopt;
+}
+
 PosixOpenFolder::PosixOpenFolder(const std::string& path) {
     if (!path.empty()) fd_.Reset(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
 }
@@ -23,6 +57,14 @@ PosixOpenFolder::PosixOpenFolder(const std::string& path) {
 Presence PosixOpenFolder::Lookup(const std::string& name) const {
     if (!IsOpen()) return Presence::Unknown;
     if (!IsPlainName(name)) return Presence::Absent;
+    if (seen_) {
+        // The listing read the whole folder without error: a name it did not see was not
+        // there, and what it saw under a name is what a look-up would find.
+        const std::optional<SeenEntries::Kind> kind = seen_->Find(name);
+        if (!kind) return Presence::Absent;
+        if (*kind == SeenEntries::Kind::Regular) return Presence::Present;
+        if (*kind == SeenEntries::Kind::Other) return Presence::Unknown;
+    }
     struct stat st {};
     if (::fstatat(fd_.Get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
         // A link, FIFO, device or folder under a listed file's name is no twin to compare
@@ -39,7 +81,9 @@ std::optional<FileInfo> PosixOpenFolder::Info(const std::string& name) const {
         return std::nullopt;
     }
     const auto seconds = static_cast<int64_t>(st.st_mtim.tv_sec);
-    return FileInfo{EpochToLocal(seconds), static_cast<int64_t>(st.st_size), seconds};
+    return FileInfo{EpochToLocal(seconds), static_cast<int64_t>(st.st_size), seconds,
+                    static_cast<int64_t>(st.st_mtim.tv_nsec),
+                    static_cast<int64_t>(st.st_ctim.tv_sec)};
 }
 
 std::optional<LocalDateTime> PosixOpenFolder::ModifiedTime(const std::string& name) const {
@@ -49,6 +93,21 @@ std::optional<LocalDateTime> PosixOpenFolder::ModifiedTime(const std::string& na
         return std::nullopt;
     }
     return EpochToLocal(static_cast<int64_t>(st.st_mtim.tv_sec));
+}
+
+std::optional<std::vector<std::string>> PosixOpenFolder::List(const std::string& patterns) {
+    if (!IsOpen()) return std::nullopt;
+    // A descriptor of its own for the directory stream, which closes it; the one held stays
+    // for the look-ups.
+    UniqueFd listing(::openat(fd_.Get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!listing.IsOpen()) return std::nullopt;
+    SeenEntries seen;
+    std::optional<std::vector<std::string>> names =
+        ListOpenFolder(std::move(listing), patterns, &seen);
+    if (!names) return std::nullopt;
+    seen.Seal();
+    seen_ = std::move(seen);
+    return names;
 }
 
 }  // namespace vfs::platform

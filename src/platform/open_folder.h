@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "platform/clock.h"
 #ifndef _WIN32
@@ -26,6 +28,10 @@ struct FileInfo {
     // The same moment as an instant (UTC seconds since the epoch): local times repeat in
     // the autumn hour, so times are compared as instants.
     int64_t modifiedSeconds = 0;
+    // The rest of what the look-up found, so the file need not be looked up again to be
+    // recognised later.
+    int64_t modifiedNanoseconds = 0;
+    int64_t changedSeconds = 0;  // the inode's change time
 };
 
 // What the scan asks of an open folder. The file system hands one out (see FileSystem), so
@@ -68,18 +74,58 @@ class Win32OpenFolder final : public OpenFolder {
 };
 using NativeOpenFolder = Win32OpenFolder;
 #else
+// What one listing found under every name of a folder (hidden ones too), so that a look-up
+// of a name it saw, or did not see, need not ask the disk again.
+class SeenEntries {
+  public:
+    enum class Kind : uint8_t {
+        Regular,  // a regular file
+        Other,    // a link, folder, FIFO, device or socket
+        Unsure,   // the listing could not tell; the disk has to be asked
+    };
+
+    void Add(std::string_view name, Kind kind);
+    // Called once every name has been added; Find answers only after it. One pass, no
+    // sort: a folder of many thousand names is indexed in time proportional to their number.
+    void Seal();
+    // Nothing for a name the listing did not see.
+    std::optional<Kind> Find(std::string_view name) const;
+
+  private:
+    struct Entry {
+        std::size_t offset = 0;
+        std::size_t length = 0;
+        Kind kind = Kind::Unsure;
+    };
+    std::string_view NameOf(const Entry& entry) const {
+        return std::string_view(names_).substr(entry.offset, entry.length);
+    }
+
+    std::string names_;  // every name, one after the other
+    std::vector<Entry> entries_;
+    // Open-addressing hash table over entries_: index + 1 per slot, 0 for an empty slot.
+    std::vector<uint32_t> slots_;
+};
+
 // The folder opened as a directory descriptor; look-ups go through fstatat.
 class PosixOpenFolder final : public OpenFolder {
   public:
     explicit PosixOpenFolder(const std::string& path);
 
     bool IsOpen() const override { return fd_.IsOpen(); }
+    // Once the folder has been listed through List, a look-up answers what the listing found
+    // (a name it did not see is absent); before, it asks the disk.
     Presence Lookup(const std::string& name) const override;
     std::optional<FileInfo> Info(const std::string& name) const override;
     std::optional<LocalDateTime> ModifiedTime(const std::string& name) const override;
 
+    // The folder's listing as ListFolder gives it, read through the descriptor held, so the
+    // names are those of this very folder; what it saw is kept for Lookup.
+    std::optional<std::vector<std::string> > List(const std::string& patterns);
+
   private:
     UniqueFd fd_;
+    std::optional<SeenEntries> seen_;
 };
 using NativeOpenFolder = PosixOpenFolder;
 #endif

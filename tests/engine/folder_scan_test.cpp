@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/state_files.h"
+#include "engine/task_line.h"
 #include "support/faulty_file_system.h"
 #include "support/temp_dir.h"
 #include "support/test_app.h"
@@ -490,6 +491,35 @@ TEST_F(FolderScanTest, StateOfOtherFoldersIsNotUsedAfterThePairWasChanged) {
     app.form.lstTasksToDo.Clear();
     ScanFolderPair(app.ctx, local, other, "*.kvo", category);
     EXPECT_THAT(Tasks(), ElementsAre(Delete(local, "b.kvo")));
+}
+
+// The view filed with each task is what the scan read while deciding on it: the check
+// before the task runs compares the disk with that.
+TEST_F(FolderScanTest, TaskViewsHoldWhatTheScanReadOfEachFile) {
+    PutBoth("both.kvo", kBaseTime, kBaseTime + 60);
+    Put(local, "new.kvo", kBaseTime + 5);
+
+    Scan();
+
+    ASSERT_THAT(Tasks(),
+                ElementsAre(Replace(remote, local, "both.kvo"), Copy(local, remote, "new.kvo")));
+    struct stat localDisk {};
+    ASSERT_EQ(::stat((local + "/both.kvo").c_str(), &localDisk), 0);
+    const std::optional<TaskView> replace = TakeTaskView(app.ctx, Tasks()[0]);
+    ASSERT_TRUE(replace && replace->first && replace->second);
+    EXPECT_EQ(replace->first->modifiedSeconds, kBaseTime + 60);  // the remote copy
+    EXPECT_EQ(replace->second->modifiedSeconds, kBaseTime);
+    EXPECT_EQ(replace->second->changedSeconds, localDisk.st_ctim.tv_sec);
+    EXPECT_EQ(replace->second->size, localDisk.st_size);
+    EXPECT_TRUE(replace->first->regular && replace->second->regular);
+    EXPECT_EQ(replace->firstFileSystem, static_cast<uint64_t>(localDisk.st_dev));
+    EXPECT_EQ(replace->secondFileSystem, static_cast<uint64_t>(localDisk.st_dev));
+
+    const std::optional<TaskView> copy = TakeTaskView(app.ctx, Tasks()[1]);
+    ASSERT_TRUE(copy && copy->first && copy->second);
+    EXPECT_EQ(copy->first->modifiedSeconds, kBaseTime + 5);
+    EXPECT_EQ(copy->first->size, static_cast<int64_t>(std::string("data of new.kvo").size()));
+    EXPECT_FALSE(copy->second->exists);
 }
 
 // A remote side whose files cannot be looked up (a share that dropped, access refused) must

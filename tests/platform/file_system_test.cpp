@@ -1,6 +1,7 @@
 #include "platform/file_system.h"
 
 #include <gtest/gtest.h>
+#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -124,6 +125,23 @@ TEST(FileSystemTest, ListFolderTakesMatchingRegularFilesSortedWithoutCase) {
               (std::vector<std::string>{"a.kvo", "b.kvo", "C.KVO", "song.mp3", "x.txt"}));
     EXPECT_FALSE(ListFolder(dir / "missing", "*.*"));
     EXPECT_FALSE(ListFolder(dir / "x.txt", "*.*"));
+}
+
+// The order is strcasecmp's with the exact bytes breaking ties, also for the characters
+// that sit between the capitals and the small letters ('_', '[', '^') and for names that
+// differ only in case.
+TEST(FileSystemTest, ListFolderSortsAsStrcasecmpDoes) {
+    TempDir dir;
+    std::vector<std::string> names = {"a_b", "A_B", "aB", "Ab",  "ab",  "AB",
+                                      "a[",  "A^",  "_x", "Zed", "zed", "z",
+                                      "Z",   "b",   "a",  "a1",  "~",   "\xc3\xa9t\xc3\xa9"};
+    for (const std::string& name : names)
+        WriteFile(dir / name, "x");
+    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+        const int c = ::strcasecmp(a.c_str(), b.c_str());
+        return c != 0 ? c < 0 : a < b;
+    });
+    EXPECT_EQ(ListFolder(dir.path(), "*"), names);
 }
 
 TEST(FileSystemTest, MatchesPatternIgnoresCase) {
