@@ -201,10 +201,12 @@ bool MatchesPattern(const std::string& name, const std::string& pattern);
 std::optional<std::vector<std::string>> ListFolder(const std::string& folder,
                                                    const std::string& patterns);
 
+#ifndef _WIN32
 // ListFolder of a folder already open; the descriptor is closed at the end. When `seen` is
 // given, it receives the name and kind of every entry read, hidden ones too (not sealed).
 std::optional<std::vector<std::string>> ListOpenFolder(UniqueFd folder, const std::string& patterns,
                                                        SeenEntries* seen);
+#endif
 
 // Names of every entry of a folder (files and folders, hidden ones too), unsorted.
 std::optional<std::vector<std::string>> ListAllEntries(const std::string& folder);
