@@ -81,7 +81,7 @@ std::optional<FileInfo> PosixOpenFolder::Info(const std::string& name) const {
         return std::nullopt;
     }
     const auto seconds = static_cast<int64_t>(st.st_mtim.tv_sec);
-    return FileInfo{EpochToLocal(seconds), static_cast<int64_t>(st.st_size), seconds,
+    return FileInfo{static_cast<int64_t>(st.st_size), seconds,
                     static_cast<int64_t>(st.st_mtim.tv_nsec),
                     static_cast<int64_t>(st.st_ctim.tv_sec)};
 }

@@ -23,10 +23,10 @@ namespace vfs::platform {
 enum class Presence { Present, Absent, Unknown };
 
 struct FileInfo {
-    LocalDateTime modified;  // last-modified local time, whole seconds
     int64_t size = 0;
-    // The same moment as an instant (UTC seconds since the epoch): local times repeat in
-    // the autumn hour, so times are compared as instants.
+    // The last-modified time as an instant (UTC seconds since the epoch): local times repeat
+    // in the autumn hour, so times are compared as instants, and turned into local time only
+    // where one is shown.
     int64_t modifiedSeconds = 0;
     // The rest of what the look-up found, so the file need not be looked up again to be
     // recognised later.

@@ -59,7 +59,7 @@ std::optional<FileInfo> Win32OpenFolder::Info(const std::string& name) const {
         return std::nullopt;
     }
     const int64_t seconds = FileTimeToEpochSeconds(found.lastWrite);
-    return FileInfo{EpochToLocal(seconds), found.size, seconds};
+    return FileInfo{found.size, seconds};
 }
 
 std::optional<LocalDateTime> Win32OpenFolder::ModifiedTime(const std::string& name) const {
