@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/name_patterns.h"
 #include "platform/unique_fd.h"
 
 namespace vfs::platform {
@@ -22,113 +23,6 @@ namespace {
 
 bool StatPath(const std::string& path, struct stat& st) {
     return !path.empty() && ::stat(path.c_str(), &st) == 0;
-}
-
-char Lower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool MatchFrom(const char* n, const char* p) {
-    // Iterative wildcard match with backtracking on the last '*'.
-    const char* star = nullptr;
-    const char* resume = nullptr;
-    while (*n) {
-        if (*p == '*') {
-            star = p++;
-            resume = n;
-        } else if (*p == '?' || (*p && Lower(*p) == Lower(*n))) {
-            ++p;
-            ++n;
-        } else if (star) {
-            p = star + 1;
-            n = ++resume;
-        } else {
-            return false;
-        }
-    }
-    while (*p == '*')
-        ++p;
-    return *p == '\0';
-}
-
-std::vector<std::string> SplitPatterns(const std::string& patterns) {
-    std::vector<std::string> out;
-    std::size_t start = 0;
-    while (start <= patterns.size()) {
-        std::size_t end = patterns.find(';', start);
-        if (end == std::string::npos) end = patterns.size();
-        std::string p = patterns.substr(start, end - start);
-        p.erase(0, p.find_first_not_of(' '));
-        p.erase(p.find_last_not_of(' ') + 1);
-        if (!p.empty()) out.push_back(p);
-        start = end + 1;
-    }
-    if (out.empty()) out.push_back("*.*");
-    return out;
-}
-
-// "*" and then plain text, such as "*.wav": the name ends with that text, whatever case. The
-// common form of a pattern is matched without the backtracking of the general match.
-bool IsStarThenText(const std::string& pattern) {
-    return pattern.size() > 1 && pattern[0] == '*' &&
-           pattern.find_first_of("*?", 1) == std::string::npos;
-}
-
-bool EndsWithIgnoringCase(const char* name, std::size_t length, const std::string& pattern) {
-    const std::size_t text = pattern.size() - 1;
-    if (length < text) return false;
-    const char* tail = name + (length - text);
-    for (std::size_t i = 0; i < text; ++i) {
-        if (Lower(tail[i]) != Lower(pattern[i + 1])) return false;
-    }
-    return true;
-}
-
-bool MatchesAny(const char* name, const std::vector<std::string>& patterns) {
-    const std::size_t length = std::strlen(name);
-    return std::any_of(patterns.begin(), patterns.end(), [&](const std::string& p) {
-        if (p == "*.*" || p == "*") return true;
-        if (IsStarThenText(p)) return EndsWithIgnoringCase(name, length, p);
-        return MatchFrom(name, p.c_str());
-    });
-}
-
-// Ascending without regard to case, as strcasecmp orders (the current locale's tolower, byte
-// by byte), the exact bytes breaking ties. Each name is folded once into one shared buffer:
-// folding inside the comparison would fold every name again on each of its n log n
-// comparisons.
-void SortIgnoringCase(std::vector<std::string>& names) {
-    unsigned char fold[256];
-    for (int c = 0; c < 256; ++c)
-        fold[c] = static_cast<unsigned char>(std::tolower(c));
-    std::size_t total = 0;
-    for (const std::string& name : names)
-        total += name.size();
-    std::string folded;
-    folded.reserve(total);
-    struct Key {
-        std::size_t offset;
-        std::size_t length;
-        std::size_t index;
-    };
-    std::vector<Key> keys;
-    keys.reserve(names.size());
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        keys.push_back({folded.size(), names[i].size(), i});
-        for (const char c : names[i])
-            folded.push_back(static_cast<char>(fold[static_cast<unsigned char>(c)]));
-    }
-    const char* all = folded.data();
-    std::sort(keys.begin(), keys.end(), [&](const Key& a, const Key& b) {
-        const int c = std::string_view(all + a.offset, a.length)
-                          .compare(std::string_view(all + b.offset, b.length));
-        return c != 0 ? c < 0 : names[a.index] < names[b.index];
-    });
-    std::vector<std::string> sorted;
-    sorted.reserve(names.size());
-    for (const Key& key : keys)
-        sorted.push_back(std::move(names[key.index]));
-    names.swap(sorted);
 }
 
 }  // namespace
@@ -308,11 +202,6 @@ bool AppendToFile(const std::string& path, const std::string& content) {
     return fd.Close() && ok;
 }
 
-bool MatchesPattern(const std::string& name, const std::string& pattern) {
-    if (pattern == "*.*" || pattern == "*") return true;
-    return MatchFrom(name.c_str(), pattern.c_str());
-}
-
 std::optional<std::vector<std::string>> ListFolder(const std::string& folder,
                                                    const std::string& patterns) {
     if (folder.empty()) return std::nullopt;
@@ -336,7 +225,7 @@ std::optional<std::vector<std::string>> ListOpenFolder(UniqueFd folderFd,
         const char* name = e->d_name;
         if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
         // Hidden names are never listed, only remembered for the look-ups.
-        const bool listable = name[0] != '.' && MatchesAny(name, wanted);
+        const bool listable = name[0] != '.' && MatchesAnyPattern(name, wanted);
         Kind kind = e->d_type == DT_REG       ? Kind::Regular
                     : e->d_type == DT_UNKNOWN ? Kind::Unsure
                                               : Kind::Other;

@@ -18,6 +18,7 @@
 
 #include "platform/clock.h"
 #include "platform/copy_file.h"
+#include "platform/name_patterns.h"
 #include "platform/open_folder.h"
 
 namespace vfs::platform {
@@ -189,10 +190,6 @@ std::optional<std::string> ReadWholeFile(const std::string& path);
 bool WriteFileAtomic(const std::string& path, const std::string& content);
 // Appends to a file, creating it when missing.
 bool AppendToFile(const std::string& path, const std::string& content);
-
-// Case-insensitive wildcard match of a name against one pattern ('*', '?'; "*.*" matches
-// every name, as the listing services of the automation system's platform do).
-bool MatchesPattern(const std::string& name, const std::string& pattern);
 
 // The regular files of one folder (not recursive) whose names match any of the
 // ';'-separated patterns, case-insensitively; hidden names (leading '.'), folders, symlinks

@@ -11,64 +11,6 @@ namespace vfs::platform {
 
 namespace {
 
-char Lower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool MatchFrom(const char* n, const char* p) {
-    // Iterative wildcard match with backtracking on the last '*'.
-    const char* star = nullptr;
-    const char* resume = nullptr;
-    while (*n) {
-        if (*p == '*') {
-            star = p++;
-            resume = n;
-        } else if (*p == '?' || (*p && Lower(*p) == Lower(*n))) {
-            ++p;
-            ++n;
-        } else if (star) {
-            p = star + 1;
-            n = ++resume;
-        } else {
-            return false;
-        }
-    }
-    while (*p == '*')
-        ++p;
-    return *p == '\0';
-}
-
-std::vector<std::string> SplitPatterns(const std::string& patterns) {
-    std::vector<std::string> out;
-    std::size_t start = 0;
-    while (start <= patterns.size()) {
-        std::size_t end = patterns.find(';', start);
-        if (end == std::string::npos) end = patterns.size();
-        std::string p = patterns.substr(start, end - start);
-        p.erase(0, p.find_first_not_of(' '));
-        p.erase(p.find_last_not_of(' ') + 1);
-        if (!p.empty()) out.push_back(p);
-        start = end + 1;
-    }
-    if (out.empty()) out.push_back("*.*");
-    return out;
-}
-
-int CompareIgnoringCase(const std::string& a, const std::string& b) {
-    const std::size_t n = std::min(a.size(), b.size());
-    for (std::size_t i = 0; i < n; ++i) {
-        const auto x = static_cast<unsigned char>(Lower(a[i]));
-        const auto y = static_cast<unsigned char>(Lower(b[i]));
-        if (x != y) return x < y ? -1 : 1;
-    }
-    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
-}
-
-bool LessIgnoringCase(const std::string& a, const std::string& b) {
-    const int c = CompareIgnoringCase(a, b);
-    return c != 0 ? c < 0 : a < b;
-}
-
 bool IsSeparator(char c) {
     return c == '\\' || c == '/';
 }
@@ -349,11 +291,6 @@ bool AppendToFile(const std::string& path, const std::string& content) {
     return file.Close() && ok;
 }
 
-bool MatchesPattern(const std::string& name, const std::string& pattern) {
-    if (pattern == "*.*" || pattern == "*") return true;
-    return MatchFrom(name.c_str(), pattern.c_str());
-}
-
 std::optional<std::vector<std::string>> ListFolder(const std::string& folder,
                                                    const std::string& patterns) {
     const std::vector<std::string> wanted = SplitPatterns(patterns);
@@ -366,11 +303,7 @@ std::optional<std::vector<std::string>> ListFolder(const std::string& folder,
             name[0] == '.') {
             return;
         }
-        if (std::none_of(wanted.begin(), wanted.end(),
-                         [&](const std::string& p) { return MatchesPattern(name, p); })) {
-            return;
-        }
-        names.push_back(name);
+        if (MatchesAnyPattern(name.c_str(), wanted)) names.push_back(name);
     });
     if (!ok) return std::nullopt;
     std::sort(names.begin(), names.end(), LessIgnoringCase);
