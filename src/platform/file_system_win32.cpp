@@ -306,7 +306,7 @@ std::optional<std::vector<std::string>> ListFolder(const std::string& folder,
         if (MatchesAnyPattern(name.c_str(), wanted)) names.push_back(name);
     });
     if (!ok) return std::nullopt;
-    std::sort(names.begin(), names.end(), LessIgnoringCase);
+    SortIgnoringCase(names);
     return names;
 }
 
