@@ -228,8 +228,8 @@ class PairScan {
     // The record of this pair's last completed sync; one kept for other folders says
     // nothing about these.
     void LoadPairRecord() {
-        localFileSystem_ = platform::FileSystemIdOf(local_).value_or(0);
-        remoteFileSystem_ = platform::FileSystemIdOf(remote_).value_or(0);
+        localFileSystem_ = fs_.FileSystemId(local_);
+        remoteFileSystem_ = fs_.FileSystemId(remote_);
         if (ctx_.state.FirstRun || ctx_.state.Abnormal == 1) return;
         std::optional<PairRecord> record = LoadStatePair(ctx_, cat_);
         if (record && (record->localPath != local_ || record->remotePath != remote_)) {
@@ -246,9 +246,10 @@ class PairScan {
     // state, until the operator remounts the share or chooses the path again.
     Next CheckFileSystems() {
         const char* moved = nullptr;
-        if (record_.localFileSystem && *record_.localFileSystem != localFileSystem_) {
+        if (record_.localFileSystem && *record_.localFileSystem != localFileSystem_.value_or(0)) {
             moved = "Local";
-        } else if (record_.remoteFileSystem && *record_.remoteFileSystem != remoteFileSystem_) {
+        } else if (record_.remoteFileSystem &&
+                   *record_.remoteFileSystem != remoteFileSystem_.value_or(0)) {
             moved = "Remote";
         }
         if (moved == nullptr) return Next::Go;
@@ -503,15 +504,12 @@ class PairScan {
                                                    : "Remote Folder Is Empty");
             return false;
         }
-        // Every task lies in one of the two folders: their file systems are asked once.
-        std::optional<uint64_t> localId;
-        std::optional<uint64_t> remoteId;
-        if (!plan_.empty()) {
-            localId = fs_.FileSystemId(local_);
-            remoteId = fs_.FileSystemId(remote_);
-        }
+        // Every task lies in one of the two folders, whose file systems the scan read once
+        // when it loaded the pair's record.
         const auto idOf = [&](const std::string* folder) {
-            return folder == &local_ ? localId : folder == &remote_ ? remoteId : std::nullopt;
+            return folder == &local_    ? localFileSystem_
+                   : folder == &remote_ ? remoteFileSystem_
+                                        : std::nullopt;
         };
         for (const PlannedTask& task : plan_) {
             if (ctx_.state.Preview) {
@@ -587,8 +585,9 @@ class PairScan {
         SetProgress(96);
         KeepUnreadableAsRecorded();
         SaveStateFile(ctx_, cat_, newContents_, true);
-        NoteScannedPair(ctx_, ScannedPair{cat_, local_, remote_, scanStarted_, localFileSystem_,
-                                          remoteFileSystem_});
+        NoteScannedPair(
+            ctx_, ScannedPair{cat_, local_, remote_, scanStarted_, localFileSystem_.value_or(0),
+                              remoteFileSystem_.value_or(0)});
         SetProgress(98);
     }
 
@@ -692,8 +691,8 @@ class PairScan {
     PairRecord record_;
     bool otherPair_ = false;
     int64_t scanStarted_ = 0;
-    uint64_t localFileSystem_ = 0;
-    uint64_t remoteFileSystem_ = 0;
+    std::optional<uint64_t> localFileSystem_;
+    std::optional<uint64_t> remoteFileSystem_;
     std::vector<std::string> unreadable_;
     std::vector<std::string> newContents_;
     // Grown in blocks, never moved: a pair of many thousand files is not copied on growth.

@@ -92,36 +92,9 @@ class FileSystem {
     virtual bool FlushFileToDisk(const std::string& path) = 0;
 };
 
-#ifdef _WIN32
-// The operating system's own files, through the free functions below.
-class Win32FileSystem final : public FileSystem {
-  public:
-    bool IsDirectory(const std::string& path) override;
-    bool EntryExists(const std::string& path) override;
-    bool MakeDirectory(const std::string& path) override;
-    bool RemoveEmptyDirectory(const std::string& path) override;
-    bool RemoveFile(const std::string& path) override;
-    bool RenameNoReplace(const std::string& from, const std::string& to) override;
-    bool MoveIntoPlace(const std::string& from, const std::string& to,
-                       bool replaceExisting) override;
-    int64_t WritableFileSize(const std::string& path) override;
-    std::optional<LocalDateTime> ModifiedTime(const std::string& path) override;
-    bool SetModifiedTime(const std::string& path, const LocalDateTime& when) override;
-    std::optional<DiskSpace> QueryDiskSpace(const std::string& path) override;
-    std::optional<std::vector<std::string>> ListFolder(const std::string& folder,
-                                                       const std::string& patterns) override;
-    std::optional<std::vector<std::string>> ListAllEntries(const std::string& folder) override;
-    std::unique_ptr<OpenFolder> Open(const std::string& folder) override;
-    CopyResult CopyFileChunked(const std::string& source, const std::string& destination,
-                               const CopyProgress& progress, const int32_t* cancelFlag) override;
-    std::optional<EntryState> Examine(const std::string& path) override;
-    std::optional<uint64_t> FileSystemId(const std::string& folder) override;
-    bool FlushFileToDisk(const std::string& path) override;
-};
-using NativeFileSystem = Win32FileSystem;
-#else
-// The operating system's own files, through the free functions below.
-class PosixFileSystem final : public FileSystem {
+// The operating system's own files, through the free functions below (a POSIX and a Win32
+// implementation, one built per system).
+class NativeFileSystem final : public FileSystem {
   public:
     bool IsDirectory(const std::string& path) override;
     bool EntryExists(const std::string& path) override;
@@ -146,8 +119,6 @@ class PosixFileSystem final : public FileSystem {
     std::optional<uint64_t> FileSystemId(const std::string& folder) override;
     bool FlushFileToDisk(const std::string& path) override;
 };
-using NativeFileSystem = PosixFileSystem;
-#endif
 
 // True when the path names a directory (symlinks to directories count).
 bool IsDirectory(const std::string& path);

@@ -331,80 +331,86 @@ std::string ExecutableFolder() {
     return path.substr(0, (slash > 0 && path[slash - 1] == ':') ? slash + 1 : slash);
 }
 
-bool Win32FileSystem::IsDirectory(const std::string& path) {
+bool NativeFileSystem::IsDirectory(const std::string& path) {
     return platform::IsDirectory(path);
 }
 
-bool Win32FileSystem::EntryExists(const std::string& path) {
+bool NativeFileSystem::EntryExists(const std::string& path) {
     return platform::EntryExists(path);
 }
 
-bool Win32FileSystem::MakeDirectory(const std::string& path) {
+bool NativeFileSystem::MakeDirectory(const std::string& path) {
     return platform::MakeDirectory(path);
 }
 
-bool Win32FileSystem::RemoveEmptyDirectory(const std::string& path) {
+bool NativeFileSystem::RemoveEmptyDirectory(const std::string& path) {
     return platform::RemoveEmptyDirectory(path);
 }
 
-bool Win32FileSystem::RemoveFile(const std::string& path) {
+bool NativeFileSystem::RemoveFile(const std::string& path) {
     return platform::RemoveFile(path);
 }
 
-bool Win32FileSystem::RenameNoReplace(const std::string& from, const std::string& to) {
+bool NativeFileSystem::RenameNoReplace(const std::string& from, const std::string& to) {
     return platform::RenameNoReplace(from, to);
 }
 
-bool Win32FileSystem::MoveIntoPlace(const std::string& from, const std::string& to,
-                                    bool replaceExisting) {
+bool NativeFileSystem::MoveIntoPlace(const std::string& from, const std::string& to,
+                                     bool replaceExisting) {
     return platform::MoveIntoPlace(from, to, replaceExisting);
 }
 
-int64_t Win32FileSystem::WritableFileSize(const std::string& path) {
+int64_t NativeFileSystem::WritableFileSize(const std::string& path) {
     return platform::WritableFileSize(path);
 }
 
-std::optional<LocalDateTime> Win32FileSystem::ModifiedTime(const std::string& path) {
+std::optional<LocalDateTime> NativeFileSystem::ModifiedTime(const std::string& path) {
     return platform::ModifiedTime(path);
 }
 
-bool Win32FileSystem::SetModifiedTime(const std::string& path, const LocalDateTime& when) {
+bool NativeFileSystem::SetModifiedTime(const std::string& path, const LocalDateTime& when) {
     return platform::SetModifiedTime(path, when);
 }
 
-std::optional<DiskSpace> Win32FileSystem::QueryDiskSpace(const std::string& path) {
+std::optional<DiskSpace> NativeFileSystem::QueryDiskSpace(const std::string& path) {
     return platform::QueryDiskSpace(path);
 }
 
-std::optional<std::vector<std::string>> Win32FileSystem::ListFolder(const std::string& folder,
-                                                                    const std::string& patterns) {
+std::optional<std::vector<std::string>> NativeFileSystem::ListFolder(const std::string& folder,
+                                                                     const std::string& patterns) {
     return platform::ListFolder(folder, patterns);
 }
 
-std::optional<std::vector<std::string>> Win32FileSystem::ListAllEntries(const std::string& folder) {
+std::optional<std::vector<std::string>> NativeFileSystem::ListAllEntries(
+    const std::string& folder) {
     return platform::ListAllEntries(folder);
 }
 
-std::unique_ptr<OpenFolder> Win32FileSystem::Open(const std::string& folder) {
+std::unique_ptr<OpenFolder> NativeFileSystem::Open(const std::string& folder) {
     return std::make_unique<Win32OpenFolder>(folder);
 }
 
-CopyResult Win32FileSystem::CopyFileChunked(const std::string& source,
-                                            const std::string& destination,
-                                            const CopyProgress& progress,
-                                            const int32_t* cancelFlag) {
+// The listing does not go through the open folder here: the look-ups ask the system by name.
+ListedFolder NativeFileSystem::ListAndOpen(const std::string& folder, const std::string& patterns) {
+    return FileSystem::ListAndOpen(folder, patterns);
+}
+
+CopyResult NativeFileSystem::CopyFileChunked(const std::string& source,
+                                             const std::string& destination,
+                                             const CopyProgress& progress,
+                                             const int32_t* cancelFlag) {
     return platform::CopyFileChunked(source, destination, progress, cancelFlag);
 }
 
-std::optional<EntryState> Win32FileSystem::Examine(const std::string& path) {
+std::optional<EntryState> NativeFileSystem::Examine(const std::string& path) {
     return platform::Examine(path);
 }
 
-std::optional<uint64_t> Win32FileSystem::FileSystemId(const std::string& folder) {
+std::optional<uint64_t> NativeFileSystem::FileSystemId(const std::string& folder) {
     return platform::FileSystemId(folder);
 }
 
-bool Win32FileSystem::FlushFileToDisk(const std::string& path) {
+bool NativeFileSystem::FlushFileToDisk(const std::string& path) {
     return platform::FlushFileToDisk(path);
 }
 

@@ -40,12 +40,4 @@ bool ReplaceByRename(const std::string& from, const std::string& to) {
     return !from.empty() && !to.empty() && std::rename(from.c_str(), to.c_str()) == 0;
 }
 
-std::optional<uint64_t> FileSystemIdOf(const std::string& folder) {
-    struct stat st {};
-    if (folder.empty() || ::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
-        return std::nullopt;
-    }
-    return static_cast<uint64_t>(st.st_dev);
-}
-
 }  // namespace vfs::platform

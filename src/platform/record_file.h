@@ -1,10 +1,8 @@
 // The program's own record files (state files, pair records): read only when they are
 // regular files, never through a link and never with an open that can block, so a FIFO or
-// device left in a record's place cannot hang a run or pass for a record. And the file
-// system a folder lies on, which the pair record keeps.
+// device left in a record's place cannot hang a run or pass for a record.
 #pragma once
 
-#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -17,7 +15,5 @@ std::optional<std::string> ReadRegularFile(const std::string& path);
 bool IsRegularFile(const std::string& path);
 // Renames a file over another in one step (the target, if any, is replaced).
 bool ReplaceByRename(const std::string& from, const std::string& to);
-// The id of the file system the folder lies on (a link to the folder is followed).
-std::optional<uint64_t> FileSystemIdOf(const std::string& folder);
 
 }  // namespace vfs::platform

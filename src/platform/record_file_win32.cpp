@@ -23,8 +23,4 @@ bool ReplaceByRename(const std::string& from, const std::string& to) {
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
 }
 
-std::optional<uint64_t> FileSystemIdOf(const std::string& folder) {
-    return FileSystemId(folder);
-}
-
 }  // namespace vfs::platform
