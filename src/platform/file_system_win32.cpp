@@ -331,87 +331,9 @@ std::string ExecutableFolder() {
     return path.substr(0, (slash > 0 && path[slash - 1] == ':') ? slash + 1 : slash);
 }
 
-bool NativeFileSystem::IsDirectory(const std::string& path) {
-    return platform::IsDirectory(path);
-}
-
-bool NativeFileSystem::EntryExists(const std::string& path) {
-    return platform::EntryExists(path);
-}
-
-bool NativeFileSystem::MakeDirectory(const std::string& path) {
-    return platform::MakeDirectory(path);
-}
-
-bool NativeFileSystem::RemoveEmptyDirectory(const std::string& path) {
-    return platform::RemoveEmptyDirectory(path);
-}
-
-bool NativeFileSystem::RemoveFile(const std::string& path) {
-    return platform::RemoveFile(path);
-}
-
-bool NativeFileSystem::RenameNoReplace(const std::string& from, const std::string& to) {
-    return platform::RenameNoReplace(from, to);
-}
-
-bool NativeFileSystem::MoveIntoPlace(const std::string& from, const std::string& to,
-                                     bool replaceExisting) {
-    return platform::MoveIntoPlace(from, to, replaceExisting);
-}
-
-int64_t NativeFileSystem::WritableFileSize(const std::string& path) {
-    return platform::WritableFileSize(path);
-}
-
-std::optional<LocalDateTime> NativeFileSystem::ModifiedTime(const std::string& path) {
-    return platform::ModifiedTime(path);
-}
-
-bool NativeFileSystem::SetModifiedTime(const std::string& path, const LocalDateTime& when) {
-    return platform::SetModifiedTime(path, when);
-}
-
-std::optional<DiskSpace> NativeFileSystem::QueryDiskSpace(const std::string& path) {
-    return platform::QueryDiskSpace(path);
-}
-
-std::optional<std::vector<std::string>> NativeFileSystem::ListFolder(const std::string& folder,
-                                                                     const std::string& patterns) {
-    return platform::ListFolder(folder, patterns);
-}
-
-std::optional<std::vector<std::string>> NativeFileSystem::ListAllEntries(
-    const std::string& folder) {
-    return platform::ListAllEntries(folder);
-}
-
-std::unique_ptr<OpenFolder> NativeFileSystem::Open(const std::string& folder) {
-    return std::make_unique<Win32OpenFolder>(folder);
-}
-
 // The listing does not go through the open folder here: the look-ups ask the system by name.
 ListedFolder NativeFileSystem::ListAndOpen(const std::string& folder, const std::string& patterns) {
     return FileSystem::ListAndOpen(folder, patterns);
-}
-
-CopyResult NativeFileSystem::CopyFileChunked(const std::string& source,
-                                             const std::string& destination,
-                                             const CopyProgress& progress,
-                                             const int32_t* cancelFlag) {
-    return platform::CopyFileChunked(source, destination, progress, cancelFlag);
-}
-
-std::optional<EntryState> NativeFileSystem::Examine(const std::string& path) {
-    return platform::Examine(path);
-}
-
-std::optional<uint64_t> NativeFileSystem::FileSystemId(const std::string& folder) {
-    return platform::FileSystemId(folder);
-}
-
-bool NativeFileSystem::FlushFileToDisk(const std::string& path) {
-    return platform::FlushFileToDisk(path);
 }
 
 }  // namespace vfs::platform
