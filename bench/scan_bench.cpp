@@ -104,7 +104,7 @@ int TimeScans(const std::string& dir, int runs) {
         form.lstTasksToDo.Clear();
         form.lstCompletedTasks.Clear();
         // As at the start of a run: the views of an earlier queue are dropped with it.
-        state.TaskViews = vfs::QueuedTaskViews{};
+        state.TaskViews.Clear();
         const auto start = std::chrono::steady_clock::now();
         vfs::ScanFolderPair(ctx, local, remote, kPattern, kCategory);
         const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;

@@ -227,7 +227,7 @@ void FolderChooser::setSourceIndex(int index) {
 
 void FolderChooser::setInitDir(const std::string& path) {
     const std::string folder = GetFolderPart(WithoutTrailingSeparators(path));
-    std::vector<std::string> drives(model.driveList.Items().begin(), model.driveList.Items().end());
+    const std::vector<std::string> drives = model.driveList.Items();
     const std::string drive = DriveOfPath(drives, folder);
     const auto at = std::find(drives.begin(), drives.end(), drive);
     if (at != drives.end()) model.driveList.SetListIndex(static_cast<int>(at - drives.begin()));

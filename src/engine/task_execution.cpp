@@ -345,24 +345,27 @@ void ShowOverallProgress(Context& ctx) {
     }
 }
 
-// The head line is removed whatever the result; the queue may have been cleared while the
-// copy let the event loop run, so only the line that was taken goes.
-void RemoveHead(ListBox& queue, const std::string& head) {
-    if (queue.ListCount() > 0 && queue.Item(0) == head) queue.RemoveFirst();
+// The head row is removed whatever the result; the queue may have been cleared and filled
+// again while the copy let the event loop run, so only the row that was taken goes.
+void RemoveHead(ListBox& queue, const std::string& head, std::optional<uint64_t> key) {
+    if (queue.ListCount() == 0 || queue.ComposedKey(0) != key) return;
+    if (key || queue.Item(0) == head) queue.RemoveFirst();
 }
 
 void ExecuteHeadTask(Context& ctx) {
     ShowOverallProgress(ctx);
-    const std::string head = ctx.form.lstTasksToDo.Item(0);
+    ListBox& queue = ctx.form.lstTasksToDo;
+    const std::string head = queue.Item(0);
+    const std::optional<uint64_t> key = queue.ComposedKey(0);
     std::string line = head;
-    const std::optional<TaskView> view = TakeTaskView(ctx, head);
+    const std::optional<TaskView> view = TakeTaskView(ctx, 0);
     if (ExecuteTask(ctx, line, view ? &*view : nullptr)) {
         LogLine(ctx, TimeStamp(ctx) + " - " + head);
     } else {
         ctx.state.RunHadFailure = true;
     }
-    RemoveHead(ctx.form.lstTasksToDo, head);
-    if (ctx.form.lstTasksToDo.ListCount() == 0) CloseRun(ctx);
+    RemoveHead(queue, head, key);
+    if (queue.ListCount() == 0) CloseRun(ctx);
 }
 
 bool MayExecuteTask(const Context& ctx) {
@@ -398,7 +401,7 @@ void CloseRun(Context& ctx) {
     f.lblStatus.SetCaption(TimeStamp(ctx) + " - Finished File Sync");
     LogLine(ctx, TimeStamp(ctx) + " - Sync    Finished File Sync");
     ctx.state.QueuedTaskCount = 0;
-    ctx.state.TaskViews = QueuedTaskViews{};
+    ctx.state.TaskViews.Clear();
     HideBar(f.pbOverall, f.lblPbOverall);
     HideBar(f.pbTask, f.lblPbTask);
     CommitStateFiles(ctx);

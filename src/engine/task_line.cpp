@@ -36,15 +36,26 @@ std::string WithoutQuotes(std::string text) {
 
 std::string BuildTaskLine(int kind, const std::string& category, const std::string& fileName,
                           const std::string& firstFolder, const std::string& secondFolder) {
-    std::string keyword = KeywordField(kind);
+    const std::string keyword = KeywordField(kind);
     if (keyword.empty()) return {};
-    const std::string separator(kFieldSeparator);
-    std::string line =
-        keyword + category + separator + WithTrailingSeparator(firstFolder) + fileName + "\"";
+    // Made in one buffer: the queue makes its lines whenever they are read.
+    const auto appendPath = [&fileName](std::string& line, const std::string& folder) {
+        line += folder;
+        if (!folder.empty() && folder.back() != kSep) line += kSep;
+        line += fileName;
+    };
+    std::string line;
+    line.reserve(keyword.size() + category.size() + firstFolder.size() + secondFolder.size() +
+                 2 * fileName.size() + 2 * kFieldSeparator.size() + 4);
+    line += keyword;
+    line += category;
+    line += kFieldSeparator;
+    appendPath(line, firstFolder);
     if (kind != kTaskDelete) {
-        line.pop_back();
-        line += separator + WithTrailingSeparator(secondFolder) + fileName + "\"";
+        line += kFieldSeparator;
+        appendPath(line, secondFolder);
     }
+    line += '"';
     return line;
 }
 
@@ -89,17 +100,18 @@ void QueueTask(Context& ctx, int kind, const std::string& category, const FileEn
 void QueueTask(Context& ctx, int kind, const std::string& category, const FileEntry& entry,
                const std::string& firstFolder, const std::string& secondFolder,
                const KnownTaskState& known) {
-    std::string line = BuildTaskLine(kind, category, entry.FileName, firstFolder, secondFolder);
-    if (!line.empty()) {
-        ctx.state.TaskViews.File(line, kind, category,
-                                 ViewOf(kind, entry.FileName, firstFolder, secondFolder, known));
-        ctx.form.lstTasksToDo.AddItem(line);
+    if (!KeywordField(kind).empty()) {
+        const uint64_t key = ctx.state.TaskViews.File(
+            kind, category, ViewOf(kind, entry.FileName, firstFolder, secondFolder, known));
+        ctx.form.lstTasksToDo.AddComposedItem(ctx.state.TaskViews, key);
     }
     ++ctx.state.QueuedTaskCount;
 }
 
-std::optional<TaskView> TakeTaskView(Context& ctx, const std::string& line) {
-    return ctx.state.TaskViews.Take(line);
+std::optional<TaskView> TakeTaskView(Context& ctx, std::size_t row) {
+    const std::optional<uint64_t> key = ctx.form.lstTasksToDo.ComposedKey(row);
+    if (!key) return std::nullopt;
+    return ctx.state.TaskViews.Take(*key);
 }
 
 ParsedTask ParseTaskLine(const std::string& line) {

@@ -24,9 +24,10 @@ enum TaskKind : int { kTaskDelete = 0, kTaskCopy = 1, kTaskReplace = 2 };
 std::string BuildTaskLine(int kind, const std::string& category, const std::string& fileName,
                           const std::string& firstFolder, const std::string& secondFolder);
 
-// Appends the task line to lstTasksToDo and counts the call in QueuedTaskCount (also for a
-// kind that appends nothing). What the task's files and folders look like now is filed
-// beside the line (see TaskView), to be checked again right before the task runs.
+// Appends the task to lstTasksToDo and counts the call in QueuedTaskCount (also for a kind
+// that appends nothing). The row is the task's view (see QueuedTaskViews): what the task's
+// files and folders look like now, checked again right before the task runs; the row's
+// text is the task line made from it.
 void QueueTask(Context& ctx, int kind, const std::string& category, const FileEntry& entry,
                const std::string& firstFolder, const std::string& secondFolder);
 
@@ -60,8 +61,8 @@ struct ParsedTask {
 
 ParsedTask ParseTaskLine(const std::string& line);
 
-// The view filed with the line, taken out of the queue's views; nothing for a line that was
-// queued without one.
-std::optional<TaskView> TakeTaskView(Context& ctx, const std::string& line);
+// The view of the task in that row of lstTasksToDo, taken out of the queue's views; nothing
+// for a row added as bare text, off the queue, or whose view was taken already.
+std::optional<TaskView> TakeTaskView(Context& ctx, std::size_t row);
 
 }  // namespace vfs

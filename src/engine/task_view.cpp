@@ -1,43 +1,33 @@
 #include "engine/task_view.h"
 
-#include <functional>
-#include <string_view>
-
 #include "engine/task_line.h"
 
 namespace vfs {
 
-namespace {
-
-uint64_t HashOf(const std::string& line) {
-    return std::hash<std::string_view>{}(line);
+void QueuedTaskViews::Pack(const std::optional<platform::EntryState>& state, uint8_t& flags,
+                           uint32_t& at) {
+    flags = 0;
+    at = kNone;
+    if (!state) return;
+    flags = kKnown | (state->exists ? kExists : 0) | (state->regular ? kRegular : 0);
+    if (!state->exists) return;
+    at = static_cast<uint32_t>(states_.size());
+    states_.push_back({state->size, state->modifiedSeconds, state->changedSeconds,
+                       static_cast<int32_t>(state->modifiedNanoseconds)});
 }
 
-}  // namespace
-
-QueuedTaskViews::PackedState QueuedTaskViews::Pack(
-    const std::optional<platform::EntryState>& state) {
-    PackedState packed;
-    if (!state) return packed;
-    packed.known = true;
-    packed.exists = state->exists;
-    packed.regular = state->regular;
-    packed.size = state->size;
-    packed.modifiedSeconds = state->modifiedSeconds;
-    packed.modifiedNanoseconds = state->modifiedNanoseconds;
-    packed.changedSeconds = state->changedSeconds;
-    return packed;
-}
-
-std::optional<platform::EntryState> QueuedTaskViews::Unpack(const PackedState& packed) {
-    if (!packed.known) return std::nullopt;
+std::optional<platform::EntryState> QueuedTaskViews::Unpack(uint8_t flags, uint32_t at) const {
+    if ((flags & kKnown) == 0) return std::nullopt;
     platform::EntryState state;
-    state.exists = packed.exists;
-    state.regular = packed.regular;
-    state.size = packed.size;
-    state.modifiedSeconds = packed.modifiedSeconds;
-    state.modifiedNanoseconds = packed.modifiedNanoseconds;
-    state.changedSeconds = packed.changedSeconds;
+    state.exists = (flags & kExists) != 0;
+    state.regular = (flags & kRegular) != 0;
+    if (at != kNone) {
+        const PackedState& packed = states_[at];
+        state.size = packed.size;
+        state.modifiedSeconds = packed.modifiedSeconds;
+        state.modifiedNanoseconds = packed.modifiedNanoseconds;
+        state.changedSeconds = packed.changedSeconds;
+    }
     return state;
 }
 
@@ -66,79 +56,79 @@ uint32_t QueuedTaskViews::FolderIndex(const std::string& path,
 }
 
 uint32_t QueuedTaskViews::CategoryIndex(const std::string& category) {
-    const auto found = categoryIndex_.find(category);
-    if (found != categoryIndex_.end()) return found->second;
-    const auto index = static_cast<uint32_t>(categories_.size());
+    // A run has a few categories; the last one asked for is nearly always the one.
+    for (std::size_t i = categories_.size(); i-- > 0;) {
+        if (categories_[i] == category) return static_cast<uint32_t>(i);
+    }
     categories_.push_back(category);
-    categoryIndex_.emplace(category, index);
-    return index;
+    return static_cast<uint32_t>(categories_.size() - 1);
 }
 
-std::string QueuedTaskViews::LineOf(const Packed& view) const {
-    static const std::string kNoFolder;
-    const std::string& second =
-        view.secondFolder == kNone ? kNoFolder : folders_[view.secondFolder].path;
-    return BuildTaskLine(view.kind, categories_[view.category], view.fileName,
-                         folders_[view.firstFolder].path, second);
+const QueuedTaskViews::Record* QueuedTaskViews::Find(uint64_t key) const {
+    if (key < firstKey_ || key - firstKey_ >= records_.size()) return nullptr;
+    return &records_[key - firstKey_];
 }
 
-void QueuedTaskViews::File(const std::string& line, int kind, const std::string& category,
-                           const TaskView& view) {
-    Packed packed;
-    packed.fileName = view.fileName;
-    packed.kind = kind;
-    packed.category = CategoryIndex(category);
-    packed.firstFolder = FolderIndex(view.firstFolder, view.firstFileSystem);
-    packed.first = Pack(view.first);
+std::string QueuedTaskViews::NameOf(const Record& record) const {
+    const auto from = names_.begin() + record.nameAt;
+    return std::string(from, from + record.nameSize);
+}
+
+uint64_t QueuedTaskViews::File(int kind, const std::string& category, const TaskView& view) {
+    Record record;
+    record.nameAt = static_cast<uint32_t>(names_.size());
+    record.nameSize = static_cast<uint32_t>(view.fileName.size());
+    names_.insert(names_.end(), view.fileName.begin(), view.fileName.end());
+    record.kind = static_cast<uint8_t>(kind);
+    record.category = CategoryIndex(category);
+    record.firstFolder = FolderIndex(view.firstFolder, view.firstFileSystem);
+    Pack(view.first, record.firstFlags, record.firstState);
     if (kind != kTaskDelete) {
-        packed.secondFolder = FolderIndex(view.secondFolder, view.secondFileSystem);
-        packed.second = Pack(view.second);
+        record.secondFolder = FolderIndex(view.secondFolder, view.secondFileSystem);
+        Pack(view.second, record.secondFlags, record.secondState);
     }
-    const auto index = static_cast<uint32_t>(views_.size());
-    const uint64_t hash = HashOf(line);
-    views_.push_back(std::move(packed));
-    Chain& chain = byHash_[hash];
-    if (chain.tail == kNone) {
-        chain.head = index;
-    } else {
-        views_[chain.tail].next = index;
-    }
-    chain.tail = index;
+    records_.push_back(record);
+    return firstKey_ + records_.size() - 1;
 }
 
-std::optional<TaskView> QueuedTaskViews::Take(const std::string& line) {
-    const auto found = byHash_.find(HashOf(line));
-    if (found == byHash_.end()) return std::nullopt;
-    Chain& chain = found->second;
-    // Another line with the same hash may share the chain: the view must make this line.
-    uint32_t previous = kNone;
-    for (uint32_t index = chain.head; index != kNone; index = views_[index].next) {
-        Packed& packed = views_[index];
-        if (LineOf(packed) != line) {
-            previous = index;
-            continue;
-        }
-        if (previous == kNone) {
-            chain.head = packed.next;
-        } else {
-            views_[previous].next = packed.next;
-        }
-        if (chain.tail == index) chain.tail = previous;
-        TaskView view;
-        view.fileName = std::move(packed.fileName);
-        view.firstFolder = folders_[packed.firstFolder].path;
-        view.firstFileSystem = folders_[packed.firstFolder].fileSystem;
-        view.first = Unpack(packed.first);
-        if (packed.secondFolder != kNone) {
-            view.secondFolder = folders_[packed.secondFolder].path;
-            view.secondFileSystem = folders_[packed.secondFolder].fileSystem;
-            view.second = Unpack(packed.second);
-        }
-        packed.fileName = std::string();
-        if (chain.head == kNone) byHash_.erase(found);
-        return view;
+std::string QueuedTaskViews::RowText(uint64_t key) const {
+    static const std::string kNoFolder;
+    const Record* record = Find(key);
+    if (record == nullptr) return {};
+    const std::string& second =
+        record->secondFolder == kNone ? kNoFolder : folders_[record->secondFolder].path;
+    return BuildTaskLine(record->kind, categories_[record->category], NameOf(*record),
+                         folders_[record->firstFolder].path, second);
+}
+
+std::optional<TaskView> QueuedTaskViews::Take(uint64_t key) {
+    if (Find(key) == nullptr) return std::nullopt;
+    Record& record = records_[key - firstKey_];
+    if (record.taken) return std::nullopt;
+    record.taken = 1;
+    TaskView view;
+    view.fileName = NameOf(record);
+    view.firstFolder = folders_[record.firstFolder].path;
+    view.firstFileSystem = folders_[record.firstFolder].fileSystem;
+    view.first = Unpack(record.firstFlags, record.firstState);
+    if (record.secondFolder != kNone) {
+        view.secondFolder = folders_[record.secondFolder].path;
+        view.secondFileSystem = folders_[record.secondFolder].fileSystem;
+        view.second = Unpack(record.secondFlags, record.secondState);
     }
-    return std::nullopt;
+    return view;
+}
+
+void QueuedTaskViews::Clear() {
+    firstKey_ += records_.size();
+    records_.clear();
+    states_.clear();
+    names_.clear();
+    folders_.clear();
+    folderIndex_.clear();
+    recentFolders_[0] = recentFolders_[1] = kNone;
+    categories_.clear();
+    sweptFolders.clear();
 }
 
 }  // namespace vfs

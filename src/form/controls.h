@@ -4,8 +4,11 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -154,7 +157,20 @@ struct RowEvent {
     bool done;
 };
 
-// List box or combo box. Head removal and tail appends are cheap (deque).
+// Makes the text of a list's composed rows when it is asked for. A list of a hundred
+// thousand rows built from a few parts each (the task queue) keeps the parts, not the text.
+class RowComposer {
+  public:
+    // The row's text; empty for a key the composer does not know.
+    virtual std::string RowText(uint64_t key) const = 0;
+
+  protected:
+    ~RowComposer() = default;
+};
+
+// List box or combo box. Head removal and tail appends are cheap (deque). A row has a text
+// of its own, or is composed: its text is made by the list's composer from the row's key
+// whenever it is read, and nothing but the key is kept.
 class ListBox : public Control {
   public:
     using Control::Control;
@@ -162,15 +178,21 @@ class ListBox : public Control {
     // The one view of the rows (the window's list model); none when headless.
     std::function<void(const RowEvent&)> rowListener;
 
-    const std::deque<std::string>& Items() const { return items_; }
-    std::size_t ListCount() const { return items_.size(); }
-    const std::string& Item(std::size_t i) const { return items_.at(i); }
-    long ItemData(std::size_t i) const { return i < data_.size() ? data_[i] : 0; }
+    std::vector<std::string> Items() const;
+    std::size_t ListCount() const { return rows_.size(); }
+    std::string Item(std::size_t i) const;
+    long ItemData(std::size_t i) const { return i < rows_.size() ? rows_[i].data : 0; }
+    // The key of a composed row; nothing for a row with a text of its own or off the list.
+    std::optional<uint64_t> ComposedKey(std::size_t i) const;
 
     void AddItem(const std::string& text, long itemData = 0);
+    // Appends a row whose text `composer` makes from `key`; the composer must outlive the
+    // row (one composer serves the whole list).
+    void AddComposedItem(const RowComposer& composer, uint64_t key, long itemData = 0);
     void RemoveItem(std::size_t i);
     void RemoveFirst();
     void Clear();
+    // The row gets this text of its own (a composed row stops being composed).
     void SetItem(std::size_t i, const std::string& text);
 
     // Selected row (single selection), -1 when none.
@@ -187,8 +209,18 @@ class ListBox : public Control {
     void SetTop(int t) { Set(top_, t); }
 
   private:
-    std::deque<std::string> items_;
-    std::deque<long> data_;
+    // 24 bytes a row: the text of its own (never null for such a row) with its length, or,
+    // with no text, the key of a composed row.
+    struct Row {
+        std::unique_ptr<char[]> text;
+        uint64_t sizeOrKey = 0;
+        long data = 0;
+    };
+    static Row TextRow(const std::string& text, long data);
+    void Append(Row row);
+
+    std::deque<Row> rows_;
+    const RowComposer* composer_ = nullptr;
     int listIndex_ = -1;
     int topIndex_ = 0;
     int top_ = 0;

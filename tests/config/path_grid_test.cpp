@@ -226,8 +226,7 @@ TEST_F(PathGridTest, DeletingARowMovesTheIndicatorsBehindItUp) {
     lstAudioPaths_Click(app.ctx, false);
     btnDeleteAudioPath_Click(app.ctx);
 
-    EXPECT_EQ(std::vector<std::string>(app.form.lstLAudioPaths.Items().begin(),
-                                       app.form.lstLAudioPaths.Items().end()),
+    EXPECT_EQ(app.form.lstLAudioPaths.Items(),
               (std::vector<std::string>{locals[0], locals[2], locals[3]}));
     EXPECT_EQ(app.form.lstRAudioPaths.ListCount(), 3u);
     for (int r : {1, 2}) {

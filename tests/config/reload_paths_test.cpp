@@ -63,8 +63,8 @@ TEST_F(ReloadPathsTest, WithoutStoredSettingsTheDefaultsFillTheLocalSide) {
         EXPECT_EQ(app.form.LocalPathBox(c).Text(), expected[c]) << c;
         EXPECT_EQ(app.form.RemotePathBox(c).Text(), "") << c;
     }
-    EXPECT_EQ(app.form.lstLAudioPaths.Items(), std::deque<std::string>{"C:\\KVO32\\Audio"});
-    EXPECT_EQ(app.form.lstRAudioPaths.Items(), std::deque<std::string>{"<Not Specified>"});
+    EXPECT_EQ(app.form.lstLAudioPaths.Items(), std::vector<std::string>{"C:\\KVO32\\Audio"});
+    EXPECT_EQ(app.form.lstRAudioPaths.Items(), std::vector<std::string>{"<Not Specified>"});
     EXPECT_EQ(app.form.imgLineLink[0].Tag(), "-1");
     EXPECT_EQ(app.form.imgLineLink[0].PictureId(), kLineLinkError);
     EXPECT_TRUE(app.form.imgLineLink[0].Visible());

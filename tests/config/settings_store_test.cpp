@@ -309,8 +309,8 @@ TEST_F(SettingsStoreTest, AudioRowsAndSwitchesLoadWithoutGapsAndSaveBack) {
         "PathEnabled3=0\r\n");
 
     const FormModel& f = app.form;
-    ASSERT_EQ(f.lstLAudioPaths.Items(), (std::deque<std::string>{"/a", "/c"}));
-    EXPECT_EQ(f.lstRAudioPaths.Items(), (std::deque<std::string>{"/ra", "<Not Specified>"}));
+    ASSERT_EQ(f.lstLAudioPaths.Items(), (std::vector<std::string>{"/a", "/c"}));
+    EXPECT_EQ(f.lstRAudioPaths.Items(), (std::vector<std::string>{"/ra", "<Not Specified>"}));
     // The row from entry 2 keeps its own switch (off), under the indicator of its row.
     EXPECT_EQ(f.imgLineLink[1].Tag(), "0");
     EXPECT_EQ(f.imgLineLink[1].PictureId(), kLineLinkDisabled);

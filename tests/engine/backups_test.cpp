@@ -38,8 +38,7 @@ struct BackupTest : ::testing::Test {
         return root + "/" + folder + "/" + buf + "/" + name;
     }
     std::vector<std::string> Completed() const {
-        return {app.form.lstCompletedTasks.Items().begin(),
-                app.form.lstCompletedTasks.Items().end()};
+        return app.form.lstCompletedTasks.Items();
     }
 };
 

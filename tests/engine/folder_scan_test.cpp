@@ -505,7 +505,7 @@ TEST_F(FolderScanTest, TaskViewsHoldWhatTheScanReadOfEachFile) {
                 ElementsAre(Replace(remote, local, "both.kvo"), Copy(local, remote, "new.kvo")));
     struct stat localDisk {};
     ASSERT_EQ(::stat((local + "/both.kvo").c_str(), &localDisk), 0);
-    const std::optional<TaskView> replace = TakeTaskView(app.ctx, Tasks()[0]);
+    const std::optional<TaskView> replace = TakeTaskView(app.ctx, 0);
     ASSERT_TRUE(replace && replace->first && replace->second);
     EXPECT_EQ(replace->first->modifiedSeconds, kBaseTime + 60);  // the remote copy
     EXPECT_EQ(replace->second->modifiedSeconds, kBaseTime);
@@ -515,7 +515,7 @@ TEST_F(FolderScanTest, TaskViewsHoldWhatTheScanReadOfEachFile) {
     EXPECT_EQ(replace->firstFileSystem, static_cast<uint64_t>(localDisk.st_dev));
     EXPECT_EQ(replace->secondFileSystem, static_cast<uint64_t>(localDisk.st_dev));
 
-    const std::optional<TaskView> copy = TakeTaskView(app.ctx, Tasks()[1]);
+    const std::optional<TaskView> copy = TakeTaskView(app.ctx, 1);
     ASSERT_TRUE(copy && copy->first && copy->second);
     EXPECT_EQ(copy->first->modifiedSeconds, kBaseTime + 5);
     EXPECT_EQ(copy->first->size, static_cast<int64_t>(std::string("data of new.kvo").size()));

@@ -88,8 +88,7 @@ struct TaskTest : ::testing::Test {
         return names;
     }
     std::vector<std::string> Completed() const {
-        return {app.form.lstCompletedTasks.Items().begin(),
-                app.form.lstCompletedTasks.Items().end()};
+        return app.form.lstCompletedTasks.Items();
     }
 };
 
@@ -162,7 +161,7 @@ TEST_F(TaskTest, TemporaryCopiesNeverMeetOtherFilesAndOldLeftoversGo) {
     EXPECT_EQ(ReadFile(R + ".vfs-0123456789ab"), "another session's copy in flight");
 
     // Three hours on, a new run finds the same temporary copy still unchanged.
-    app.ctx.state.TaskViews = QueuedTaskViews{};
+    app.ctx.state.TaskViews.Clear();
     app.clock = platform::EpochToLocal(static_cast<int64_t>(::time(nullptr)) + 3 * 60 * 60);
     ASSERT_TRUE(Run(kTaskReplace, "a.kvo"));
     EXPECT_FALSE(Exists(R + ".vfs-0123456789ab"));

@@ -62,9 +62,10 @@ TEST(TaskLineTest, QueueTaskCountsEveryCallButQueuesOnlyKnownKinds) {
     EXPECT_EQ(app.state.QueuedTaskCount, 3);
 }
 
-// Views come back whole, under exactly the line they were filed with, the earliest first
-// for a line queued twice, and only once each.
-TEST(TaskLineTest, QueuedViewsAreTakenByTheirLineInTheOrderFiled) {
+// Each queued row is its task's view: its text is the task line made from the view, the
+// view comes back whole from the row's key, only once, and keys are never reused, so a
+// row left from a cleared queue can neither show nor take a later task's view.
+TEST(TaskLineTest, QueuedViewsAreTheRowsTheyAreTakenFrom) {
     const auto view = [](const std::string& name, int64_t size, std::optional<uint64_t> fs) {
         TaskView v;
         v.fileName = name;
@@ -80,40 +81,67 @@ TEST(TaskLineTest, QueuedViewsAreTakenByTheirLineInTheOrderFiled) {
         return BuildTaskLine(kind, "Audio Folder 2", name, "/l/audio/", "/r/audio/");
     };
     QueuedTaskViews views;
-    views.File(lineOf(kTaskCopy, "a.wav"), kTaskCopy, "Audio Folder 2", view("a.wav", 1, 7));
-    views.File(lineOf(kTaskCopy, "a.wav"), kTaskCopy, "Audio Folder 2",
-               view("a.wav", 2, std::nullopt));
-    TaskView deleted = view("b.wav", 3, 7);
+    const uint64_t copy = views.File(kTaskCopy, "Audio Folder 2", view("a.wav", 1, 7));
+    TaskView deleted = view(" b.wav ", 3, 7);
     deleted.secondFolder.clear();
     deleted.secondFileSystem.reset();
-    views.File(lineOf(kTaskDelete, "b.wav"), kTaskDelete, "Audio Folder 2", deleted);
+    deleted.first = platform::EntryState{};  // not there: a state of nothing but "missing"
+    const uint64_t del = views.File(kTaskDelete, "Programs", deleted);
+    EXPECT_EQ(views.RowText(copy), lineOf(kTaskCopy, "a.wav"));
+    EXPECT_EQ(views.RowText(del), "Delete  \"Programs\", \"/l/audio/ b.wav \"");
 
-    EXPECT_FALSE(views.Take(lineOf(kTaskReplace, "a.wav")));
-    EXPECT_FALSE(views.Take(lineOf(kTaskCopy, "A.wav")));
-    const std::optional<TaskView> first = views.Take(lineOf(kTaskCopy, "a.wav"));
-    const std::optional<TaskView> second = views.Take(lineOf(kTaskCopy, "a.wav"));
-    ASSERT_TRUE(first && second);
-    EXPECT_FALSE(views.Take(lineOf(kTaskCopy, "a.wav")));
-    EXPECT_EQ(first->first->size, 1);
+    const std::optional<TaskView> first = views.Take(copy);
+    ASSERT_TRUE(first);
+    EXPECT_FALSE(views.Take(copy));
+    EXPECT_EQ(views.RowText(copy), lineOf(kTaskCopy, "a.wav"));  // still shown while it runs
+    EXPECT_EQ(first->fileName, "a.wav");
+    EXPECT_EQ(first->firstFolder, "/l/audio/");
+    EXPECT_EQ(first->secondFolder, "/r/audio/");
     EXPECT_EQ(first->firstFileSystem, 7u);
-    EXPECT_EQ(second->first->size, 2);
-    EXPECT_FALSE(second->firstFileSystem);
-    EXPECT_EQ(second->fileName, "a.wav");
-    EXPECT_EQ(second->firstFolder, "/l/audio/");
-    EXPECT_EQ(second->secondFolder, "/r/audio/");
-    EXPECT_EQ(second->first->modifiedSeconds, 1780000002);
-    EXPECT_EQ(second->first->modifiedNanoseconds, 123456789);
-    EXPECT_EQ(second->first->changedSeconds, 1780000500);
-    EXPECT_TRUE(second->first->regular);
-    EXPECT_FALSE(second->second);
-    EXPECT_EQ(second->secondFileSystem, 9u);
+    EXPECT_EQ(first->secondFileSystem, 9u);
+    ASSERT_TRUE(first->first);
+    EXPECT_EQ(first->first->size, 1);
+    EXPECT_EQ(first->first->modifiedSeconds, 1780000001);
+    EXPECT_EQ(first->first->modifiedNanoseconds, 123456789);
+    EXPECT_EQ(first->first->changedSeconds, 1780000500);
+    EXPECT_TRUE(first->first->exists && first->first->regular);
+    EXPECT_FALSE(first->second);
 
-    const std::optional<TaskView> gone = views.Take(lineOf(kTaskDelete, "b.wav"));
-    ASSERT_TRUE(gone);
-    EXPECT_EQ(gone->fileName, "b.wav");
+    const std::optional<TaskView> gone = views.Take(del);
+    ASSERT_TRUE(gone && gone->first);
+    EXPECT_EQ(gone->fileName, " b.wav ");
+    EXPECT_FALSE(gone->first->exists);
     EXPECT_EQ(gone->secondFolder, "");
     EXPECT_FALSE(gone->second);
-    EXPECT_FALSE(views.Take(lineOf(kTaskDelete, "b.wav")));
+    EXPECT_FALSE(gone->secondFileSystem);
+
+    views.Clear();
+    const uint64_t later = views.File(kTaskCopy, "Audio Folder 2", view("c.wav", 5, 7));
+    EXPECT_NE(later, copy);
+    EXPECT_NE(later, del);
+    EXPECT_EQ(views.RowText(copy), "");
+    EXPECT_FALSE(views.Take(del));
+    EXPECT_EQ(views.Take(later)->first->size, 5);
+}
+
+// The queue's rows are composed from the views: a hundred thousand tasks keep no text.
+TEST(TaskLineTest, QueuedRowsShowTheirLinesAndLeaveOnlyWithTheirTask) {
+    test::TestApp app;
+    FileEntry entry;
+    entry.FileName = "spot.wav";
+    QueueTask(app.ctx, kTaskCopy, "Audio Folder 2", entry, "/l/audio", "/r/audio");
+    ListBox& queue = app.form.lstTasksToDo;
+    ASSERT_EQ(queue.ListCount(), 1u);
+    EXPECT_TRUE(queue.ComposedKey(0));
+    EXPECT_EQ(queue.Item(0),
+              "Copy    \"Audio Folder 2\", \"/l/audio/spot.wav\", \"/r/audio/spot.wav\"");
+    EXPECT_TRUE(TakeTaskView(app.ctx, 0));
+    EXPECT_FALSE(TakeTaskView(app.ctx, 0));
+    EXPECT_FALSE(TakeTaskView(app.ctx, 1));
+    // A row given a text of its own is no task of the queue any more.
+    queue.SetItem(0, "Copy    \"x\", \"a\", \"b\"");
+    EXPECT_FALSE(queue.ComposedKey(0));
+    EXPECT_EQ(queue.Item(0), "Copy    \"x\", \"a\", \"b\"");
 }
 
 TEST(TaskLineTest, ParserReportsLinesItCannotUse) {
