@@ -455,12 +455,13 @@ class PairScan {
     void DecideLocal(uint32_t number, std::string_view name, std::size_t i) {
         const ScannedFile& file = localSide_.files[number];
         if (file.onOtherSide) return ApplyDateRule(number, name, i);
-        if (InPrevious(name) && ChangedAfterLastSync(file)) {
+        const bool synced = InPrevious(name);
+        if (synced && ChangedAfterLastSync(file)) {
             Plan(Reason::LocalChangedAfterSync, number);
             newContents_.push_back({number, false});
             return;
         }
-        if (InPrevious(name)) {
+        if (synced) {
             Plan(Reason::LocalGoneRemotely, number);
             return;
         }
@@ -516,12 +517,13 @@ class PairScan {
             stage_ = FileStage(kStageRemoteOnBoth, i);
             return;
         }
-        if (InPrevious(name) && ChangedAfterLastSync(file)) {
+        const bool synced = InPrevious(name);
+        if (synced && ChangedAfterLastSync(file)) {
             Plan(Reason::RemoteChangedAfterSync, number);
             newContents_.push_back({number, true});
             return;
         }
-        if (InPrevious(name)) {
+        if (synced) {
             Plan(Reason::RemoteGoneLocally, number);
             return;
         }
