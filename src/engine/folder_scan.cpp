@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <deque>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -15,6 +15,7 @@
 #include "engine/state_files.h"
 #include "engine/task_line.h"
 #include "platform/file_system.h"
+#include "platform/name_table.h"
 #include "platform/open_folder.h"
 #include "platform/record_file.h"
 
@@ -58,7 +59,7 @@ int RoundHalfEven(double x) {
 
 // A name the task-line and state-file formats cannot carry (quote, CR, LF or any other
 // control character). '*' and '?' are ordinary name characters here ("Why?.mp3").
-bool CanBeSynced(const std::string& name) {
+bool CanBeSynced(std::string_view name) {
     for (unsigned char c : name) {
         if (c < 0x20 || c == '"') return false;
     }
@@ -74,7 +75,7 @@ std::string Printable(std::string name) {
 }
 
 // Why a file needs a task; the log line is written from it only when the task is queued.
-enum class Reason {
+enum class Reason : uint8_t {
     LocalChangedAfterSync,
     LocalGoneRemotely,
     LocalNotSynced,
@@ -85,7 +86,8 @@ enum class Reason {
     RemoteNotSynced,
 };
 
-std::string DecisionText(Reason reason, const std::string& name) {
+std::string DecisionText(Reason reason, std::string_view view) {
+    const std::string name(view);
     switch (reason) {
         case Reason::LocalChangedAfterSync:
             return "Local copy of \"" + name +
@@ -117,30 +119,65 @@ std::string DecisionText(Reason reason, const std::string& name) {
     return {};
 }
 
+// One listed file as the scan keeps it. Its name lies in its side's name table under the
+// same number; a pair of many thousand files keeps no string per file.
+struct ScannedFile {
+    int64_t modifiedSeconds = 0;  // UTC seconds since the epoch
+    int64_t size = 0;
+    int64_t changedSeconds = 0;  // the inode's change time
+    uint32_t modifiedNanoseconds = 0;
+    bool readable = false;  // false for a file that could not be read (a blank entry)
+    bool onOtherSide = false;
+};
+static_assert(sizeof(ScannedFile) <= 32, "kept once per listed file");
+
+// The files of one folder in listing order, their names in a table of their own.
+struct ScannedSide {
+    platform::NameTable names;
+    std::vector<ScannedFile> files;
+};
+
 // One task decided by the comparison, queued only once the whole pair has been compared.
-// It points into the scan's own entries and folders, which outlive the plan, so a pair of
-// many thousand files keeps no copies of names and paths per task.
+// It names its file by number and its folders by side, so a pair of many thousand files
+// keeps a few bytes per task.
 struct PlannedTask {
-    int kind = kTaskCopy;
-    const FileEntry* entry = nullptr;
-    const std::string* firstFolder = nullptr;
-    const std::string* secondFolder = nullptr;
-    Reason reason = Reason::LocalNotSynced;
+    uint32_t file = 0;       // the file's number on its own side
     uint32_t decidedAt = 0;  // the clock when the decision was made, in the scan's stamps
     // A replacement: the remote copy as the date rule read it, in the scan's list of those.
     uint32_t remoteRead = 0;
+    uint8_t kind = kTaskCopy;
+    Reason reason = Reason::LocalNotSynced;
+    bool fileIsRemote = false;   // the file was listed in the remote folder
+    bool firstIsRemote = false;  // the first folder of the task line is the remote one
+};
+static_assert(sizeof(PlannedTask) <= 16, "kept once per decided task");
+
+// A name the pending state records: the number of a file of either side.
+struct RecordedName {
+    uint32_t file = 0;
+    bool remote = false;
 };
 
 // What the scan's look-up found of a file it could read.
-platform::EntryState StateOf(const FileEntry& entry) {
+platform::EntryState StateOf(const ScannedFile& file) {
     platform::EntryState state;
     state.exists = true;
     state.regular = true;
-    state.size = entry.fileSize;
-    state.modifiedSeconds = entry.fileTime;
-    state.modifiedNanoseconds = entry.fileTimeNanoseconds;
-    state.changedSeconds = entry.changedSeconds;
+    state.size = file.size;
+    state.modifiedSeconds = file.modifiedSeconds;
+    state.modifiedNanoseconds = file.modifiedNanoseconds;
+    state.changedSeconds = file.changedSeconds;
     return state;
+}
+
+ScannedFile FromInfo(const platform::FileInfo& info) {
+    ScannedFile file;
+    file.modifiedSeconds = info.modifiedSeconds;
+    file.size = info.size;
+    file.changedSeconds = info.changedSeconds;
+    file.modifiedNanoseconds = static_cast<uint32_t>(info.modifiedNanoseconds);
+    file.readable = true;
+    return file;
 }
 
 // What a step tells the routine: go on, stop quietly (already reported), or report an error.
@@ -166,10 +203,11 @@ class PairScan {
             if (ListBoth() == Next::Error) return ReportError();
             ReadLocal();
             ReadRemote();
-            ReleaseNames();
+            ForgetListings();
             LoadPrevious();
             CompareBoth();
             if (!QueuePlan()) return;
+            ReleasePlan();
             Save();
         }
         Finish();
@@ -279,58 +317,78 @@ class PairScan {
         remoteNames_ = std::move(*remoteListing.names);
         step_ = "Re-Dimensioning File Lists (Local:" + std::to_string(localNames_.size()) +
                 " Files, Remote:" + std::to_string(remoteNames_.size()) + ")";
-        localEntries_.assign(localNames_.size(), FileEntry{});
-        remoteEntries_.assign(remoteNames_.size(), FileEntry{});
+        if (!Reserve(localNames_, localSide_) || !Reserve(remoteNames_, remoteSide_)) {
+            return Next::Error;
+        }
         newContents_.reserve(localNames_.size() + remoteNames_.size());
         SetProgress(5);
         return Next::Go;
+    }
+
+    // Room for a side's files and names. A side whose names a table cannot number (beyond
+    // four thousand million names or bytes) is not scanned at all rather than in part.
+    static bool Reserve(const std::vector<std::string>& names, ScannedSide& side) {
+        std::size_t bytes = 0;
+        for (const std::string& name : names)
+            bytes += name.size();
+        constexpr std::size_t kLimit = std::numeric_limits<uint32_t>::max();
+        if (names.size() >= kLimit || bytes >= kLimit) return false;
+        side.names.Reserve(names.size(), bytes);
+        side.files.assign(names.size(), ScannedFile{});
+        return true;
     }
 
     // Time and size of every local file, and whether the remote side has it too.
     void ReadLocal() {
         stage_ = kStageReadingLocal;
         step_ = "Analyzing " + local_ + " Contents";
-        ReadEntries(localNames_, local_, *localFolder_, *remoteFolder_, 5, 15, localEntries_);
-    }
-
-    // Every name read now lives in its entry; the listings are let go before the tasks are
-    // queued, which is when a scan of many thousand files needs its memory most.
-    void ReleaseNames() {
-        std::vector<std::string>().swap(localNames_);
-        std::vector<std::string>().swap(remoteNames_);
+        ReadEntries(localNames_, local_, *localFolder_, *remoteFolder_, 5, 15, localSide_);
     }
 
     // The same for the remote files, the folders swapped.
     void ReadRemote() {
         stage_ = kStageReadingRemote;
         step_ = "Analyzing " + remote_ + " Contents";
-        ReadEntries(remoteNames_, remote_, *remoteFolder_, *localFolder_, 20, 10, remoteEntries_);
+        ReadEntries(remoteNames_, remote_, *remoteFolder_, *localFolder_, 20, 10, remoteSide_);
     }
 
-    // One entry per listed name; a file that cannot be read becomes a blank entry.
+    // Whether a name is on the other side has been asked for every listed name: what the
+    // listings kept for those questions is let go before the tasks are queued, which is when
+    // a scan of many thousand files needs its memory most.
+    void ForgetListings() {
+        localFolder_->ForgetListing();
+        remoteFolder_->ForgetListing();
+    }
+
+    // One entry per listed name; a file that cannot be read becomes a blank entry. Every
+    // name read moves into the side's table, and the listing is let go.
     void ReadEntries(std::vector<std::string>& names, const std::string& folder,
                      const platform::OpenFolder& open, const platform::OpenFolder& other, int base,
-                     int span, std::vector<FileEntry>& entries) {
+                     int span, ScannedSide& side) {
         const std::size_t n = names.size();
         for (std::size_t i = 1; i <= n; ++i) {
             std::string& name = names[i - 1];
-            FileEntry& entry = entries[i - 1];
+            ScannedFile& file = side.files[i - 1];
             // A look-up of the other side that fails is no proof the file is missing there:
             // taken for "not there", a dropped share would turn synced files into deletions.
             const platform::Presence twin = other.Lookup(name);
-            if (twin == platform::Presence::Unknown || !ReadFileInfo(open, name, entry)) {
-                entry = FileEntry{};
+            if (twin == platform::Presence::Unknown || !ReadFileInfo(open, name, file)) {
+                file = ScannedFile{};
+                side.names.Add({});
                 SkipUnreadable(folder, name);
+                std::string().swap(name);
                 continue;
             }
             ShowFile(" - Scanning ", folder, name);
             ctx_.ports.yield();
             RefreshDisplayEvery20th(i);
-            entry.FileName = std::move(name);
-            entry.onOtherSide = twin == platform::Presence::Present;
+            side.names.Add(name);
+            std::string().swap(name);
+            file.onOtherSide = twin == platform::Presence::Present;
             SetProgress(base + RoundHalfEven(span * static_cast<double>(i) / n));
             Pause();
         }
+        std::vector<std::string>().swap(names);
     }
 
     // A name that cannot be read now is left as the last sync recorded it: the comparison
@@ -343,14 +401,11 @@ class PairScan {
 
     // The file's time and length, or false when it has gone or cannot be read.
     static bool ReadFileInfo(const platform::OpenFolder& folder, const std::string& name,
-                             FileEntry& entry) {
+                             ScannedFile& file) {
         if (!CanBeSynced(name)) return false;
         const std::optional<platform::FileInfo> info = folder.Info(name);
         if (!info) return false;
-        entry.fileTime = info->modifiedSeconds;
-        entry.fileSize = info->size;
-        entry.fileTimeNanoseconds = info->modifiedNanoseconds;
-        entry.changedSeconds = info->changedSeconds;
+        file = FromInfo(*info);
         return true;
     }
 
@@ -361,20 +416,17 @@ class PairScan {
         SetProgress(32);
         // As on a first sync, one-sided files are then copied and nothing is deleted.
         if (ctx_.state.FirstRun || ctx_.state.Abnormal == 1 || otherPair_) return;
-        std::vector<std::string> names;
-        if (!LoadStateFile(ctx_, cat_, names, false)) return;
-        previous_.insert(names.begin(), names.end());
-        previousAvailable_ = true;
+        previousAvailable_ = LoadStateFile(ctx_, cat_, previous_, false);
     }
 
     // A file the previous contents would delete but that was modified after the last
     // completed sync holds an edit the other side never saw: it is copied, not deleted.
-    bool ChangedAfterLastSync(const FileEntry& entry) const {
-        return record_.lastSync && entry.fileTime > *record_.lastSync;
+    bool ChangedAfterLastSync(const ScannedFile& file) const {
+        return record_.lastSync && file.modifiedSeconds > *record_.lastSync;
     }
 
-    bool InPrevious(const std::string& name) const {
-        return previousAvailable_ && previous_.count(name) > 0;
+    bool InPrevious(std::string_view name) const {
+        return previousAvailable_ && previous_.Contains(name);
     }
 
     void CompareBoth() {
@@ -387,33 +439,35 @@ class PairScan {
         step_ = "Comparing Local, Remote, and Previous Folder Contents";
         stage_ = kStageComparingLocal;
         SetProgress(34);
-        const std::size_t n = localEntries_.size();
+        const std::size_t n = localSide_.files.size();
         for (std::size_t i = 1; i <= n; ++i) {
-            const FileEntry& entry = localEntries_[i - 1];
+            const auto number = static_cast<uint32_t>(i - 1);
+            const std::string_view name = localSide_.names.Name(number);
             stage_ = FileStage(kStageLocalFile, i);
             SetProgress(35 + RoundHalfEven(30.0 * static_cast<double>(i) / n));
-            ShowComparing(i, local_, entry.FileName);
-            if (entry.FileName.empty()) continue;
-            DecideLocal(entry, i);
+            ShowComparing(i, local_, name);
+            if (!localSide_.files[number].readable) continue;
+            DecideLocal(number, name, i);
             Pause();
         }
     }
 
-    void DecideLocal(const FileEntry& entry, std::size_t i) {
-        const std::string& name = entry.FileName;
-        if (entry.onOtherSide) return ApplyDateRule(entry, i);
-        if (InPrevious(name) && ChangedAfterLastSync(entry)) {
-            Plan(kTaskCopy, entry, local_, remote_, Reason::LocalChangedAfterSync);
-            newContents_.push_back(name);
+    void DecideLocal(uint32_t number, std::string_view name, std::size_t i) {
+        const ScannedFile& file = localSide_.files[number];
+        if (file.onOtherSide) return ApplyDateRule(number, name, i);
+        const bool synced = InPrevious(name);
+        if (synced && ChangedAfterLastSync(file)) {
+            Plan(Reason::LocalChangedAfterSync, number);
+            newContents_.push_back({number, false});
             return;
         }
-        if (InPrevious(name)) {
-            Plan(kTaskDelete, entry, local_, kNoFolder, Reason::LocalGoneRemotely);
+        if (synced) {
+            Plan(Reason::LocalGoneRemotely, number);
             return;
         }
         stage_ = FileStage(kStageLocalOnly, i);
-        Plan(kTaskCopy, entry, local_, remote_, Reason::LocalNotSynced);
-        newContents_.push_back(name);
+        Plan(Reason::LocalNotSynced, number);
+        newContents_.push_back({number, false});
     }
 
     // The remote time is read again now: the remote listing may be minutes old. Only a
@@ -421,9 +475,9 @@ class PairScan {
     // instants, so the rule means the same in the hour a daylight-saving change repeats.
     // A twin that can no longer be read (a dangling link, a file removed meanwhile) makes a
     // blank entry for that name alone; the rest of the pair is compared as usual.
-    void ApplyDateRule(const FileEntry& entry, std::size_t i) {
+    void ApplyDateRule(uint32_t number, std::string_view view, std::size_t i) {
         stage_ = FileStage(kStageDateRule, i);
-        const std::string& name = entry.FileName;
+        const std::string& name = nameBuffer_.assign(view);
         const std::optional<platform::FileInfo> remote = remoteFolder_->Info(name);
         if (!remote) {
             // Said once per name: the remote pass may have found it unreadable already.
@@ -432,85 +486,113 @@ class PairScan {
             }
             return;
         }
-        newContents_.push_back(name);
-        const int64_t d = remote->modifiedSeconds - entry.fileTime;
+        newContents_.push_back({number, false});
+        const int64_t d = remote->modifiedSeconds - localSide_.files[number].modifiedSeconds;
         const bool remoteNewer = d > ctx_.state.FileDateTolerance;
         if (!remoteNewer && d >= 0) return;
-        FileEntry read;
-        read.FileName = name;
-        read.fileTime = remote->modifiedSeconds;
-        read.fileSize = remote->size;
-        read.fileTimeNanoseconds = remote->modifiedNanoseconds;
-        read.changedSeconds = remote->changedSeconds;
-        remoteReads_.push_back(StateOf(read));
-        if (remoteNewer) {
-            Plan(kTaskReplace, entry, remote_, local_, Reason::RemoteNewer);
-        } else {
-            Plan(kTaskReplace, entry, local_, remote_, Reason::LocalNewer);
-        }
+        remoteReads_.push_back(FromInfo(*remote));
+        Plan(remoteNewer ? Reason::RemoteNewer : Reason::LocalNewer, number);
     }
 
     // Decides for every remote file the local side lacks: copy it over or delete it. Those
     // present on both sides were settled by the local pass.
     void CompareRemote() {
         stage_ = kStageComparingRemote;
-        const std::size_t m = remoteEntries_.size();
+        const std::size_t m = remoteSide_.files.size();
         for (std::size_t i = 1; i <= m; ++i) {
-            const FileEntry& entry = remoteEntries_[i - 1];
+            const auto number = static_cast<uint32_t>(i - 1);
+            const std::string_view name = remoteSide_.names.Name(number);
             SetProgress(65 + RoundHalfEven(30.0 * static_cast<double>(i) / m));
             stage_ = FileStage(kStageRemoteFile, i);
-            ShowComparing(i, remote_, entry.FileName);
-            if (entry.FileName.empty()) continue;
-            DecideRemote(entry, i);
+            ShowComparing(i, remote_, name);
+            if (!remoteSide_.files[number].readable) continue;
+            DecideRemote(number, name, i);
             Pause();
         }
     }
 
-    void DecideRemote(const FileEntry& entry, std::size_t i) {
-        const std::string& name = entry.FileName;
-        if (entry.onOtherSide) {
+    void DecideRemote(uint32_t number, std::string_view name, std::size_t i) {
+        const ScannedFile& file = remoteSide_.files[number];
+        if (file.onOtherSide) {
             stage_ = FileStage(kStageRemoteOnBoth, i);
             return;
         }
-        if (InPrevious(name) && ChangedAfterLastSync(entry)) {
-            Plan(kTaskCopy, entry, remote_, local_, Reason::RemoteChangedAfterSync);
-            newContents_.push_back(name);
+        const bool synced = InPrevious(name);
+        if (synced && ChangedAfterLastSync(file)) {
+            Plan(Reason::RemoteChangedAfterSync, number);
+            newContents_.push_back({number, true});
             return;
         }
-        if (InPrevious(name)) {
-            Plan(kTaskDelete, entry, remote_, kNoFolder, Reason::RemoteGoneLocally);
+        if (synced) {
+            Plan(Reason::RemoteGoneLocally, number);
             return;
         }
         stage_ = FileStage(kStageRemoteOnly, i);
-        Plan(kTaskCopy, entry, remote_, local_, Reason::RemoteNotSynced);
-        newContents_.push_back(name);
+        Plan(Reason::RemoteNotSynced, number);
+        newContents_.push_back({number, true});
     }
 
-    void Plan(int kind, const FileEntry& entry, const std::string& first, const std::string& second,
-              Reason reason) {
+    // The reason tells the rest: the kind of task, the side the file was listed on and the
+    // folder the task line names first.
+    void Plan(Reason reason, uint32_t number) {
+        PlannedTask task;
+        task.file = number;
+        task.reason = reason;
+        switch (reason) {
+            case Reason::LocalChangedAfterSync:
+            case Reason::LocalNotSynced:
+                task.kind = kTaskCopy;
+                break;
+            case Reason::LocalGoneRemotely:
+                task.kind = kTaskDelete;
+                break;
+            case Reason::RemoteNewer:
+                task.kind = kTaskReplace;
+                task.firstIsRemote = true;
+                break;
+            case Reason::LocalNewer:
+                task.kind = kTaskReplace;
+                break;
+            case Reason::RemoteChangedAfterSync:
+            case Reason::RemoteNotSynced:
+                task.kind = kTaskCopy;
+                task.fileIsRemote = task.firstIsRemote = true;
+                break;
+            case Reason::RemoteGoneLocally:
+                task.kind = kTaskDelete;
+                task.fileIsRemote = task.firstIsRemote = true;
+                break;
+        }
         const std::string& stamp = Stamp();
         if (stamps_.empty() || stamps_.back() != stamp) stamps_.push_back(stamp);
-        plan_.push_back({kind, &entry, &first, &second, reason,
-                         static_cast<uint32_t>(stamps_.size() - 1),
-                         static_cast<uint32_t>(remoteReads_.size() - 1)});
-        if (kind == kTaskDelete) ++plannedDeletes_;
+        task.decidedAt = static_cast<uint32_t>(stamps_.size() - 1);
+        task.remoteRead = static_cast<uint32_t>(remoteReads_.size() - 1);
+        plan_.push_back(task);
+        if (task.kind == kTaskDelete) ++plannedDeletes_;
+    }
+
+    const ScannedSide& SideOf(bool remote) const { return remote ? remoteSide_ : localSide_; }
+    std::string_view NameOf(const PlannedTask& task) const {
+        return SideOf(task.fileIsRemote).names.Name(task.file);
+    }
+    const std::string& FirstFolder(const PlannedTask& task) const {
+        return task.firstIsRemote ? remote_ : local_;
+    }
+    const std::string& SecondFolder(const PlannedTask& task) const {
+        if (task.kind == kTaskDelete) return kNoFolder;
+        return task.firstIsRemote ? local_ : remote_;
     }
 
     // An unmounted share is an empty folder: it must not turn every file of the other side
     // into a deletion. Such a pair queues nothing and keeps its state files.
     bool QueuePlan() {
-        if (plannedDeletes_ > 0 && (localEntries_.empty() || remoteEntries_.empty())) {
-            StopForEmptySide(localEntries_.empty() ? "Local Folder Is Empty"
-                                                   : "Remote Folder Is Empty");
+        if (plannedDeletes_ > 0 && (localSide_.files.empty() || remoteSide_.files.empty())) {
+            StopForEmptySide(localSide_.files.empty() ? "Local Folder Is Empty"
+                                                      : "Remote Folder Is Empty");
             return false;
         }
         // Every task lies in one of the two folders, whose file systems the scan read once
         // when it loaded the pair's record.
-        const auto idOf = [&](const std::string* folder) {
-            return folder == &local_    ? localFileSystem_
-                   : folder == &remote_ ? remoteFileSystem_
-                                        : std::nullopt;
-        };
         for (const PlannedTask& task : plan_) {
             if (ctx_.state.Preview) {
                 ShowPreviewTask(task);
@@ -518,39 +600,60 @@ class PairScan {
             }
             if (ctx_.form.chkLogToFile.Checked()) {
                 WriteTaskLog(ctx_, stamps_[task.decidedAt] + kDecisionHead +
-                                       DecisionText(task.reason, task.entry->FileName));
+                                       DecisionText(task.reason, NameOf(task)));
             }
-            QueueTask(ctx_, task.kind, cat_, *task.entry, *task.firstFolder, *task.secondFolder,
-                      KnownStateOf(task, idOf(task.firstFolder), idOf(task.secondFolder)));
+            QueueTask(ctx_, task.kind, cat_, EntryOf(task), FirstFolder(task), SecondFolder(task),
+                      KnownStateOf(task));
         }
         return true;
+    }
+
+    // The plan has been queued; what it needed goes before the state is written.
+    void ReleasePlan() {
+        std::vector<PlannedTask>().swap(plan_);
+        std::vector<ScannedFile>().swap(remoteReads_);
+        std::vector<std::string>().swap(stamps_);
+    }
+
+    // The task's file as the queue takes it, made in one entry kept for the whole scan.
+    const FileEntry& EntryOf(const PlannedTask& task) {
+        const ScannedFile& file = SideOf(task.fileIsRemote).files[task.file];
+        entryBuffer_.FileName.assign(NameOf(task));
+        entryBuffer_.fileTime = file.modifiedSeconds;
+        entryBuffer_.fileSize = file.size;
+        entryBuffer_.onOtherSide = file.onOtherSide;
+        entryBuffer_.fileTimeNanoseconds = file.modifiedNanoseconds;
+        entryBuffer_.changedSeconds = file.changedSeconds;
+        return entryBuffer_;
     }
 
     // The line the task would be queued with, and why.
     void ShowPreviewTask(const PlannedTask& task) {
         ++ctx_.state.PreviewTaskCount;
-        AddCompletedLine(ctx_, TimeStamp(ctx_) + " - Preview " +
-                                   BuildTaskLine(task.kind, cat_, task.entry->FileName,
-                                                 *task.firstFolder, *task.secondFolder));
-        AddCompletedLine(ctx_, stamps_[task.decidedAt] + kDecisionHead +
-                                   DecisionText(task.reason, task.entry->FileName));
+        const std::string name(NameOf(task));
+        AddCompletedLine(
+            ctx_, TimeStamp(ctx_) + " - Preview " +
+                      BuildTaskLine(task.kind, cat_, name, FirstFolder(task), SecondFolder(task)));
+        AddCompletedLine(ctx_,
+                         stamps_[task.decidedAt] + kDecisionHead + DecisionText(task.reason, name));
     }
 
     // The task's view is made from what the scan read while deciding on it: a file read
     // again later would hide a change made in between from the check before the task runs.
     // The file of a copy was not on the other side; a replacement's remote copy is as the
     // date rule read it.
-    KnownTaskState KnownStateOf(const PlannedTask& task, std::optional<uint64_t> firstId,
-                                std::optional<uint64_t> secondId) const {
+    KnownTaskState KnownStateOf(const PlannedTask& task) const {
         KnownTaskState known;
-        known.firstFileSystem = firstId;
-        known.secondFileSystem = secondId;
-        known.first = StateOf(*task.entry);
+        known.firstFileSystem = task.firstIsRemote ? remoteFileSystem_ : localFileSystem_;
+        if (task.kind != kTaskDelete) {
+            known.secondFileSystem = task.firstIsRemote ? localFileSystem_ : remoteFileSystem_;
+        }
+        known.first = StateOf(SideOf(task.fileIsRemote).files[task.file]);
         if (task.kind == kTaskCopy) {
             known.second = platform::EntryState{};
         } else if (task.kind == kTaskReplace) {
-            const platform::EntryState& remote = remoteReads_[task.remoteRead];
-            if (task.firstFolder == &remote_) {
+            const platform::EntryState remote = StateOf(remoteReads_[task.remoteRead]);
+            if (task.firstIsRemote) {
                 known.second = known.first;
                 known.first = remote;
             } else {
@@ -568,23 +671,39 @@ class PairScan {
     }
 
     // An unreadable name the last sync recorded stays recorded: dropped, a deletion made
-    // meanwhile on the other side would be reverted by the next run.
+    // meanwhile on the other side would be reverted by the next run. Only the unreadable
+    // names need looking for among those already to be recorded.
     void KeepUnreadableAsRecorded() {
         if (unreadable_.empty()) return;
-        std::unordered_set<std::string> recorded(newContents_.begin(), newContents_.end());
+        const std::unordered_set<std::string_view> unread(unreadable_.begin(), unreadable_.end());
+        std::unordered_set<std::string_view> recorded;
+        for (const RecordedName& entry : newContents_) {
+            const std::string_view name = SideOf(entry.remote).names.Name(entry.file);
+            if (unread.count(name) > 0) recorded.insert(name);
+        }
         for (const std::string& name : unreadable_) {
-            if (InPrevious(name) && recorded.insert(name).second) newContents_.push_back(name);
+            if (InPrevious(name) && recorded.insert(name).second) keptUnreadable_.push_back(name);
         }
     }
 
     // The names both sides will hold once the tasks have run become the pending state file,
-    // committed only when the run completes.
+    // committed only when the run completes. They are written from the scan's own tables as
+    // they come.
     void Save() {
         stage_ = kStageSaving;
         step_ = "Saving Current Folder Contents To Log";
         SetProgress(96);
         KeepUnreadableAsRecorded();
-        SaveStateFile(ctx_, cat_, newContents_, true);
+        previous_.Clear();
+        SaveStateFile(
+            ctx_, cat_,
+            [&](const StateNameSink& sink) {
+                for (const RecordedName& entry : newContents_)
+                    sink(SideOf(entry.remote).names.Name(entry.file));
+                for (const std::string& name : keptUnreadable_)
+                    sink(name);
+            },
+            true);
         NoteScannedPair(
             ctx_, ScannedPair{cat_, local_, remote_, scanStarted_, localFileSystem_.value_or(0),
                               remoteFileSystem_.value_or(0)});
@@ -613,7 +732,7 @@ class PairScan {
         if (!local_.empty() && !remote_.empty()) ctx_.state.RunHadFailure = true;
     }
 
-    void ShowComparing(std::size_t i, const std::string& folder, const std::string& name) {
+    void ShowComparing(std::size_t i, const std::string& folder, std::string_view name) {
         RefreshDisplayEvery20th(i);
         ShowFile(" - Comparing ", folder, name);
         ctx_.ports.yield();
@@ -621,7 +740,7 @@ class PairScan {
 
     // The status line names the file at hand. It is built in one buffer kept for the whole
     // scan: a pair of many thousand files would otherwise make a new string per file.
-    void ShowFile(const char* doing, const std::string& folder, const std::string& name) {
+    void ShowFile(const char* doing, const std::string& folder, std::string_view name) {
         status_ = Stamp();
         status_ += doing;
         status_ += cat_;
@@ -684,9 +803,9 @@ class PairScan {
     // that was listed.
     std::unique_ptr<platform::OpenFolder> localFolder_;
     std::unique_ptr<platform::OpenFolder> remoteFolder_;
-    std::vector<FileEntry> localEntries_;
-    std::vector<FileEntry> remoteEntries_;
-    std::unordered_set<std::string> previous_;
+    ScannedSide localSide_;
+    ScannedSide remoteSide_;
+    platform::NameTable previous_;
     bool previousAvailable_ = false;
     PairRecord record_;
     bool otherPair_ = false;
@@ -694,11 +813,13 @@ class PairScan {
     std::optional<uint64_t> localFileSystem_;
     std::optional<uint64_t> remoteFileSystem_;
     std::vector<std::string> unreadable_;
-    std::vector<std::string> newContents_;
-    // Grown in blocks, never moved: a pair of many thousand files is not copied on growth.
-    std::deque<PlannedTask> plan_;
+    std::vector<RecordedName> newContents_;
+    std::vector<std::string> keptUnreadable_;  // recorded after newContents_
+    std::vector<PlannedTask> plan_;
     std::vector<std::string> stamps_;  // each clock reading a decision was made at, once
-    std::deque<platform::EntryState> remoteReads_;
+    std::vector<ScannedFile> remoteReads_;
+    std::string nameBuffer_;  // a name handed to a look-up, which wants a whole string
+    FileEntry entryBuffer_;
     int plannedDeletes_ = 0;
 };
 

@@ -79,21 +79,54 @@ bool LoadNames(const std::string& path, std::vector<std::string>& names) {
     return !names.empty();
 }
 
-// CR LF after every name. Nothing written would leave a zero-length file, which reads back
-// as no file at all and blocks the commit of later runs; one empty line records "no names".
-std::string StateText(const std::vector<std::string>& names) {
-    std::string text;
-    for (const std::string& name : names) {
-        if (name.empty()) continue;
-        text += name;
-        text += kLineBreak;
+// Writes a state text name by name: CR LF after every name. Nothing written would leave a
+// zero-length file, which reads back as no file at all and blocks the commit of later runs;
+// one empty line records "no names".
+class StateTextWriter {
+  public:
+    explicit StateTextWriter(const std::string& path) : file_(path) {}
+
+    void Add(std::string_view name) {
+        if (name.empty()) return;
+        file_.Write(name);
+        file_.Write(kLineBreak);
+        empty_ = false;
     }
-    if (text.empty()) text = kLineBreak;
-    return text;
+    bool Finish() {
+        if (empty_) file_.Write(kLineBreak);
+        return file_.Commit();
+    }
+
+  private:
+    platform::AtomicFileWriter file_;
+    bool empty_ = true;
+};
+
+bool WriteNames(const std::string& path,
+                const std::function<void(const StateNameSink& sink)>& names) {
+    StateTextWriter writer(path);
+    names([&](std::string_view name) { writer.Add(name); });
+    return writer.Finish();
 }
 
 bool SaveNames(const std::string& path, const std::vector<std::string>& names) {
-    return platform::WriteFileAtomic(path, StateText(names));
+    return WriteNames(path, [&](const StateNameSink& sink) {
+        for (const std::string& name : names)
+            sink(name);
+    });
+}
+
+// Every name of a state text, in order: each line ended by CR LF; the text after the final
+// line break is not a name.
+template <typename Each>
+void ForEachStateName(std::string_view text, Each&& each) {
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t at = text.find(kLineBreak, start);
+        if (at == std::string_view::npos) break;
+        each(text.substr(start, at - start));
+        start = at + kLineBreak.size();
+    }
 }
 
 bool EnsureFolder(const std::string& folder) {
@@ -110,6 +143,11 @@ void NoteRecordWriteFailure(Context& ctx, int error) {
 void WriteRecord(Context& ctx, const std::string& path, const std::string& text) {
     errno = 0;
     if (!platform::WriteFileAtomic(path, text)) NoteRecordWriteFailure(ctx, errno);
+}
+
+void WriteRecord(Context& ctx, const std::string& path, const std::vector<std::string>& names) {
+    errno = 0;
+    if (!SaveNames(path, names)) NoteRecordWriteFailure(ctx, errno);
 }
 
 // Blanks out every entry equal to the name regardless of case; true when one was found.
@@ -155,17 +193,9 @@ std::vector<std::string> AllStateCategories(const Context& ctx) {
 std::vector<std::string> ParseStateText(const std::string& text) {
     // Every name exactly as written: a blank at either end is part of the name (" show.kvo"
     // and "show.kvo" are two files), and there is no limit on the count, or the late names
-    // of a large folder would be taken for new files and deletions reverted. The text after
-    // the final line break is not a name.
+    // of a large folder would be taken for new files and deletions reverted.
     std::vector<std::string> names;
-    const std::string_view all(text);
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t at = all.find(kLineBreak, start);
-        if (at == std::string_view::npos) break;
-        names.emplace_back(all.substr(start, at - start));
-        start = at + kLineBreak.size();
-    }
+    ForEachStateName(text, [&](std::string_view name) { names.emplace_back(name); });
     return names;
 }
 
@@ -176,8 +206,26 @@ bool LoadStateFile(const Context& ctx, const std::string& category, std::vector<
     return LoadNames(CategoryFilePath(ctx, category, pending), names);
 }
 
-void SaveStateFile(Context& ctx, const std::string& category, const std::vector<std::string>& names,
+bool LoadStateFile(const Context& ctx, const std::string& category, platform::NameTable& names,
                    bool pending) {
+    names.Clear();
+    if (!FolderExists(StateFolder(ctx))) return false;
+    const std::optional<std::string> text =
+        platform::ReadRegularFile(CategoryFilePath(ctx, category, pending));
+    if (!text || text->empty()) return false;
+    bool complete = true;
+    ForEachStateName(*text, [&](std::string_view name) { complete = names.Add(name) && complete; });
+    // A table that could not take every name would pass recorded names for new ones.
+    if (!complete || names.Size() == 0) {
+        names.Clear();
+        return false;
+    }
+    names.Seal();
+    return true;
+}
+
+void SaveStateFile(Context& ctx, const std::string& category,
+                   const std::function<void(const StateNameSink& sink)>& names, bool pending) {
     if (ctx.state.Preview) return;
     errno = 0;
     if (!EnsureFolder(StateFolder(ctx))) {
@@ -185,11 +233,19 @@ void SaveStateFile(Context& ctx, const std::string& category, const std::vector<
         return;
     }
     const std::string path = CategoryFilePath(ctx, category, pending);
-    if (pending) {
-        WriteRecord(ctx, path, StateText(names));
-    } else {
-        SaveNames(path, names);
-    }
+    errno = 0;
+    if (!WriteNames(path, names) && pending) NoteRecordWriteFailure(ctx, errno);
+}
+
+void SaveStateFile(Context& ctx, const std::string& category, const std::vector<std::string>& names,
+                   bool pending) {
+    SaveStateFile(
+        ctx, category,
+        [&](const StateNameSink& sink) {
+            for (const std::string& name : names)
+                sink(name);
+        },
+        pending);
 }
 
 namespace {
@@ -338,7 +394,7 @@ void RemoveFromPendingStates(Context& ctx, const std::string& fileName) {
         const std::string path = folder + kSep + entry;
         std::vector<std::string> names;
         if (!LoadNames(path, names)) continue;
-        if (BlankOutName(names, fileName)) WriteRecord(ctx, path, StateText(names));
+        if (BlankOutName(names, fileName)) WriteRecord(ctx, path, names);
     }
 }
 
@@ -352,7 +408,7 @@ void KeepInPendingState(Context& ctx, const std::string& category, const std::st
         if (name == fileName) return;
     }
     names.push_back(fileName);
-    WriteRecord(ctx, path, StateText(names));
+    WriteRecord(ctx, path, names);
 }
 
 std::vector<StateRecord> ParseRecordText(const std::string& text) {

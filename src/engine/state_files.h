@@ -4,12 +4,15 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/context.h"
 #include "engine/file_helpers.h"
+#include "platform/name_table.h"
 
 namespace vfs {
 
@@ -28,9 +31,19 @@ std::vector<std::string> ParseStateText(const std::string& text);
 
 bool LoadStateFile(const Context& ctx, const std::string& category, std::vector<std::string>& names,
                    bool pending);
+// The same names kept in a name table, sealed for look-ups; the table is left empty when
+// there are none.
+bool LoadStateFile(const Context& ctx, const std::string& category, platform::NameTable& names,
+                   bool pending);
 // A failed write of the pending state is noted in RecordWriteFailure (see CommitStateFiles).
 void SaveStateFile(Context& ctx, const std::string& category, const std::vector<std::string>& names,
                    bool pending);
+// The same for names handed out one after the other: `names` is called once and gives each
+// name to the sink, and the file is written as they come, so the names of a large pair are
+// never gathered in one text.
+using StateNameSink = std::function<void(std::string_view name)>;
+void SaveStateFile(Context& ctx, const std::string& category,
+                   const std::function<void(const StateNameSink& sink)>& names, bool pending);
 // Discards a pair's state: committed and pending names and its pair record.
 void DeleteStateFiles(const Context& ctx, const std::string& category);
 void DeleteAllStateFiles(const Context& ctx, bool pending);

@@ -2,7 +2,9 @@
 
 #include <sys/time.h>
 
+#include <cstdlib>
 #include <ctime>
+#include <string>
 
 namespace vfs::platform {
 
@@ -15,13 +17,33 @@ LocalDateTime FromTm(const std::tm& tm, int millisecond) {
 
 }  // namespace
 
+// The status line asks for the time several times per file while a folder is scanned, and
+// the conversion to local time is by far the dearest part of the answer. It is made once
+// per second (and again whenever the time zone setting changes); within the second only
+// the milliseconds are new. Each thread keeps its own.
 LocalDateTime SystemNow() {
+    struct Converted {
+        bool valid = false;
+        time_t seconds = 0;
+        std::string zone;  // the TZ setting the conversion was made under
+        bool zoneSet = false;
+        std::tm tm{};
+    };
+    thread_local Converted last;
     timeval tv{};
     gettimeofday(&tv, nullptr);
-    std::tm tm{};
-    time_t secs = tv.tv_sec;
-    localtime_r(&secs, &tm);
-    return FromTm(tm, static_cast<int>(tv.tv_usec / 1000));
+    const char* zone = std::getenv("TZ");
+    const bool sameZone =
+        (zone != nullptr) == last.zoneSet && (zone == nullptr || last.zone == zone);
+    if (!last.valid || last.seconds != tv.tv_sec || !sameZone) {
+        time_t secs = tv.tv_sec;
+        localtime_r(&secs, &last.tm);
+        last.seconds = tv.tv_sec;
+        last.zoneSet = zone != nullptr;
+        last.zone = zone != nullptr ? zone : "";
+        last.valid = true;
+    }
+    return FromTm(last.tm, static_cast<int>(tv.tv_usec / 1000));
 }
 
 std::optional<int64_t> LocalToEpoch(const LocalDateTime& t) {

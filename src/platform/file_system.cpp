@@ -168,30 +168,100 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
     return content;
 }
 
-bool WriteFileAtomic(const std::string& path, const std::string& content) {
-    if (path.empty() || IsReadOnly(path) || IsDirectory(path)) return false;
-    std::size_t slash = path.find_last_of('/');
-    std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
-    std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+namespace {
+
+// Large enough that a state file of many thousand names takes few writes.
+constexpr std::size_t kAtomicWriteBuffer = 64 * 1024;
+
+}  // namespace
+
+struct AtomicFileWriter::Temporary {
+    std::vector<char> name;  // the mkstemp template, then the temporary file's name
+    UniqueFd fd;
+};
+
+AtomicFileWriter::AtomicFileWriter(const std::string& path) : path_(path) {
+    errno = 0;
+    if (path.empty() || IsReadOnly(path) || IsDirectory(path)) {
+        Fail();
+        return;
+    }
+    const std::size_t slash = path.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+    const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
     // A hidden temporary name, so folder listings never pick it up.
-    std::string tmpl = folder + "." + base + ".vfs-XXXXXX";
-    std::vector<char> name(tmpl.begin(), tmpl.end());
-    name.push_back('\0');
-    UniqueFd fd(::mkstemp(name.data()));
-    if (!fd.IsOpen()) return false;
-    bool ok = WriteAll(fd.Get(), content.data(), content.size()) && ::fsync(fd.Get()) == 0;
-    ok = (::fchmod(
-              fd.Get(), 0666 &
-                            ~[] {
-                                mode_t m = ::umask(0);
-                                ::umask(m);
-                                return m;
-                            }()) == 0) &&
-         ok;
-    ok = fd.Close() && ok;
-    if (ok && ::rename(name.data(), path.c_str()) == 0) return true;
-    ::unlink(name.data());
+    const std::string tmpl = folder + "." + base + ".vfs-XXXXXX";
+    auto temporary = std::make_unique<Temporary>();
+    temporary->name.assign(tmpl.begin(), tmpl.end());
+    temporary->name.push_back('\0');
+    temporary->fd.Reset(::mkstemp(temporary->name.data()));
+    if (!temporary->fd.IsOpen()) {
+        Fail();
+        return;
+    }
+    temporary_ = std::move(temporary);
+    buffer_.reserve(kAtomicWriteBuffer);
+}
+
+AtomicFileWriter::~AtomicFileWriter() {
+    if (!temporary_) return;
+    // The caller may still read errno for the failure that left the file unfinished.
+    const int error = errno;
+    temporary_->fd.Close();
+    ::unlink(temporary_->name.data());
+    errno = error;
+}
+
+bool AtomicFileWriter::Fail() {
+    if (!failed_) error_ = errno;
+    failed_ = true;
     return false;
+}
+
+bool AtomicFileWriter::Flush() {
+    if (failed_) return false;
+    if (!WriteAll(temporary_->fd.Get(), buffer_.data(), buffer_.size())) return Fail();
+    buffer_.clear();
+    return true;
+}
+
+bool AtomicFileWriter::Write(std::string_view text) {
+    if (failed_) return false;
+    if (buffer_.size() + text.size() > kAtomicWriteBuffer && !Flush()) return false;
+    if (text.size() >= kAtomicWriteBuffer) {
+        if (!WriteAll(temporary_->fd.Get(), text.data(), text.size())) return Fail();
+        return true;
+    }
+    buffer_.append(text);
+    return true;
+}
+
+bool AtomicFileWriter::Commit() {
+    if (!failed_ && Flush()) {
+        const int fd = temporary_->fd.Get();
+        bool ok = ::fsync(fd) == 0 || Fail();
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        ok = (::fchmod(fd, 0666 & ~mask) == 0 || Fail()) && ok;
+        ok = (temporary_->fd.Close() || Fail()) && ok;
+        if (ok && ::rename(temporary_->name.data(), path_.c_str()) == 0) {
+            temporary_.reset();
+            return true;
+        }
+        if (ok) Fail();
+    }
+    if (temporary_) {
+        temporary_->fd.Close();
+        ::unlink(temporary_->name.data());
+        temporary_.reset();
+    }
+    errno = error_;
+    return false;
+}
+
+bool WriteFileAtomic(const std::string& path, const std::string& content) {
+    AtomicFileWriter writer(path);
+    return writer.Write(content) && writer.Commit();
 }
 
 bool AppendToFile(const std::string& path, const std::string& content) {

@@ -14,6 +14,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/clock.h"
@@ -159,6 +160,34 @@ std::optional<std::string> ReadWholeFile(const std::string& path);
 // renamed over the target, so the target holds the old content or the new, never half.
 // Refuses to replace a read-only target.
 bool WriteFileAtomic(const std::string& path, const std::string& content);
+
+// The same for a text made piece by piece: it passes through a modest buffer into the
+// temporary file, so a large text never has to be held whole in memory. Nothing reaches the
+// target before Commit; a writer dropped without it removes its temporary file. After a
+// failure errno tells why (also when Commit is what reports it).
+class AtomicFileWriter {
+  public:
+    explicit AtomicFileWriter(const std::string& path);
+    ~AtomicFileWriter();
+    AtomicFileWriter(const AtomicFileWriter&) = delete;
+    AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+
+    // False once anything failed, from the opening of the temporary file on.
+    bool Write(std::string_view text);
+    // Writes out the buffer, flushes the file to disk and renames it over the target.
+    bool Commit();
+
+  private:
+    bool Flush();
+    bool Fail();
+
+    struct Temporary;  // the open temporary file, as the system holds it
+    std::unique_ptr<Temporary> temporary_;
+    std::string path_;
+    std::string buffer_;
+    bool failed_ = false;
+    int error_ = 0;
+};
 // Appends to a file, creating it when missing.
 bool AppendToFile(const std::string& path, const std::string& content);
 

@@ -241,37 +241,109 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
     }
 }
 
-bool WriteFileAtomic(const std::string& path, const std::string& content) {
-    if (path.empty() || IsReadOnly(path) || IsDirectory(path)) return false;
+namespace {
+
+// Large enough that a state file of many thousand names takes few writes.
+constexpr std::size_t kAtomicWriteBuffer = 64 * 1024;
+
+}  // namespace
+
+struct AtomicFileWriter::Temporary {
+    std::wstring name;
+    UniqueHandle file;
+};
+
+AtomicFileWriter::AtomicFileWriter(const std::string& path) : path_(path) {
+    errno = 0;
+    if (path.empty() || IsReadOnly(path) || IsDirectory(path)) {
+        Fail();
+        return;
+    }
     const std::string folder = FolderOf(path);
     const std::string base = path.substr(folder.size());
     // A hidden temporary name, so folder listings never pick it up.
     for (int attempt = 0; attempt < 16; ++attempt) {
-        const std::string temporary = folder + "." + base + ".vfs-" + UniqueSuffix();
-        const std::wstring wide = Wide(temporary);
-        UniqueHandle file(CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                      FILE_ATTRIBUTE_HIDDEN, nullptr));
-        if (!file.IsOpen()) {
-            if (GetLastError() == ERROR_FILE_EXISTS) continue;
-            return SetErrnoFromLastError();
+        auto temporary = std::make_unique<Temporary>();
+        temporary->name = Wide(folder + "." + base + ".vfs-" + UniqueSuffix());
+        temporary->file =
+            UniqueHandle(CreateFileW(temporary->name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                     FILE_ATTRIBUTE_HIDDEN, nullptr));
+        if (temporary->file.IsOpen()) {
+            temporary_ = std::move(temporary);
+            buffer_.reserve(kAtomicWriteBuffer);
+            return;
         }
-        bool ok = WriteAll(file.Get(), content.data(), content.size()) &&
-                  (FlushFileBuffers(file.Get()) || SetErrnoFromLastError());
-        ok = file.Close() && ok;
-        // The file keeps the attributes of the temporary: it must not stay hidden.
-        ok = ok && SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (ok && MoveFileExW(wide.c_str(), Wide(path).c_str(),
-                              MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-            return true;
-        }
-        if (ok) SetErrnoFromLastError();
-        const int error = errno;
-        DeleteFileW(wide.c_str());
-        errno = error;
-        return false;
+        if (GetLastError() == ERROR_FILE_EXISTS) continue;
+        SetErrnoFromLastError();
+        Fail();
+        return;
     }
     errno = EEXIST;
+    Fail();
+}
+
+AtomicFileWriter::~AtomicFileWriter() {
+    if (!temporary_) return;
+    // The caller may still read errno for the failure that left the file unfinished.
+    const int error = errno;
+    temporary_->file.Close();
+    DeleteFileW(temporary_->name.c_str());
+    errno = error;
+}
+
+bool AtomicFileWriter::Fail() {
+    if (!failed_) error_ = errno;
+    failed_ = true;
     return false;
+}
+
+bool AtomicFileWriter::Flush() {
+    if (failed_) return false;
+    if (!WriteAll(temporary_->file.Get(), buffer_.data(), buffer_.size())) return Fail();
+    buffer_.clear();
+    return true;
+}
+
+bool AtomicFileWriter::Write(std::string_view text) {
+    if (failed_) return false;
+    if (buffer_.size() + text.size() > kAtomicWriteBuffer && !Flush()) return false;
+    if (text.size() >= kAtomicWriteBuffer) {
+        if (!WriteAll(temporary_->file.Get(), text.data(), text.size())) return Fail();
+        return true;
+    }
+    buffer_.append(text);
+    return true;
+}
+
+bool AtomicFileWriter::Commit() {
+    if (!failed_ && Flush()) {
+        bool ok = FlushFileBuffers(temporary_->file.Get()) || (SetErrnoFromLastError(), Fail());
+        ok = (temporary_->file.Close() || Fail()) && ok;
+        // The file keeps the attributes of the temporary: it must not stay hidden.
+        ok = ok && (SetFileAttributesW(temporary_->name.c_str(), FILE_ATTRIBUTE_NORMAL) ||
+                    (SetErrnoFromLastError(), Fail()));
+        if (ok && MoveFileExW(temporary_->name.c_str(), Wide(path_).c_str(),
+                              MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            temporary_.reset();
+            return true;
+        }
+        if (ok) {
+            SetErrnoFromLastError();
+            Fail();
+        }
+    }
+    if (temporary_) {
+        temporary_->file.Close();
+        DeleteFileW(temporary_->name.c_str());
+        temporary_.reset();
+    }
+    errno = error_;
+    return false;
+}
+
+bool WriteFileAtomic(const std::string& path, const std::string& content) {
+    AtomicFileWriter writer(path);
+    return writer.Write(content) && writer.Commit();
 }
 
 bool AppendToFile(const std::string& path, const std::string& content) {

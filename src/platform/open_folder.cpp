@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 
 #include <cerrno>
-#include <functional>
 
 #include "platform/file_system.h"
 
@@ -20,33 +19,21 @@ bool IsPlainName(const std::string& name) {
 }  // namespace
 
 void SeenEntries::Add(std::string_view name, Kind kind) {
-    entries_.push_back({names_.size(), name.size(), kind});
-    names_.append(name);
+    if (names_.Add(name)) {
+        kinds_.push_back(kind);
+    } else {
+        incomplete_ = true;
+    }
 }
 
 void SeenEntries::Seal() {
-    // At most half full, so a search ends after a few slots.
-    std::size_t size = 16;
-    while (size < 2 * entries_.size())
-        size *= 2;
-    slots_.assign(size, 0);
-    const std::size_t mask = size - 1;
-    for (std::size_t i = 0; i < entries_.size(); ++i) {
-        std::size_t slot = std::hash<std::string_view>{}(NameOf(entries_[i])) & mask;
-        while (slots_[slot] != 0)
-            slot = (slot + 1) & mask;
-        slots_[slot] = static_cast<uint32_t>(i + 1);
-    }
+    names_.Seal();
 }
 
 std::optional<SeenEntries::Kind> SeenEntries::Find(std::string_view name) const {
-    if (slots_.empty()) return std::nullopt;
-    const std::size_t mask = slots_.size() - 1;
-    for (std::size_t slot = std::hash<std::string_view>{}(name)&mask; slots_[slot] != 0;
-         slot = (slot + 1) & mask) {
-        const Entry& entry = entries_[slots_[slot] - 1];
-        if (NameOf(entry) == name) return entry.kind;
-    }
+    const std::optional<uint32_t> number = names_.Find(name);
+    if (number) return kinds_[*number];
+    if (incomplete_) return Kind::Unsure;
     return std::nullopt;
 }
 

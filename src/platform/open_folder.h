@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/clock.h"
+#include "platform/name_table.h"
 #ifndef _WIN32
 #include "platform/unique_fd.h"
 #endif
@@ -51,6 +52,10 @@ class OpenFolder {
     virtual std::optional<LocalDateTime> ModifiedTime(const std::string& name) const = 0;
 
     bool Contains(const std::string& name) const { return Lookup(name) == Presence::Present; }
+
+    // Lets go of what a listing through the folder kept for its look-ups, once no more
+    // look-ups by listed name follow; a later look-up asks the disk again.
+    virtual void ForgetListing() {}
 };
 
 #ifdef _WIN32
@@ -92,19 +97,10 @@ class SeenEntries {
     std::optional<Kind> Find(std::string_view name) const;
 
   private:
-    struct Entry {
-        std::size_t offset = 0;
-        std::size_t length = 0;
-        Kind kind = Kind::Unsure;
-    };
-    std::string_view NameOf(const Entry& entry) const {
-        return std::string_view(names_).substr(entry.offset, entry.length);
-    }
-
-    std::string names_;  // every name, one after the other
-    std::vector<Entry> entries_;
-    // Open-addressing hash table over entries_: index + 1 per slot, 0 for an empty slot.
-    std::vector<uint32_t> slots_;
+    NameTable names_;
+    std::vector<Kind> kinds_;  // one per name, in the order added
+    // A name that did not fit: a name not found may still be there, so the disk is asked.
+    bool incomplete_ = false;
 };
 
 // The folder opened as a directory descriptor; look-ups go through fstatat.
@@ -122,6 +118,7 @@ class PosixOpenFolder final : public OpenFolder {
     // The folder's listing as ListFolder gives it, read through the descriptor held, so the
     // names are those of this very folder; what it saw is kept for Lookup.
     std::optional<std::vector<std::string> > List(const std::string& patterns);
+    void ForgetListing() override { seen_.reset(); }
 
   private:
     UniqueFd fd_;

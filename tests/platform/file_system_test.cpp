@@ -86,6 +86,48 @@ TEST(FileSystemTest, WriteFileAtomicReplacesOrLeavesTheOldContent) {
     EXPECT_EQ(*entries, (std::vector<std::string>{"state.dat", "sub"}));
 }
 
+// A text written piece by piece, larger than the writer's buffer, arrives whole and in
+// order; a writer dropped before its commit, or one that fails, leaves the old content and no
+// temporary file.
+TEST(FileSystemTest, AtomicFileWriterCommitsAllOrNothing) {
+    TempDir dir;
+    const std::string file = dir / "state.tmp";
+    WriteFile(file, "old");
+    std::string expected;
+    {
+        AtomicFileWriter writer(file);
+        for (int i = 0; i < 20000; ++i) {
+            const std::string line = "name" + std::to_string(i) + ".wav\r\n";
+            expected += line;
+            ASSERT_TRUE(writer.Write(line));
+        }
+        const std::string big(200 * 1024, 'x');  // more than the buffer in one piece
+        expected += big;
+        ASSERT_TRUE(writer.Write(big));
+        EXPECT_EQ(ReadFile(file), "old");  // nothing reaches the target before the commit
+        ASSERT_TRUE(writer.Commit());
+    }
+    EXPECT_EQ(ReadFile(file), expected);
+
+    {
+        AtomicFileWriter dropped(file);
+        ASSERT_TRUE(dropped.Write("half"));
+    }
+    EXPECT_EQ(ReadFile(file), expected);
+
+    MakeReadOnly(file);
+    AtomicFileWriter refused(file);
+    EXPECT_FALSE(refused.Write("x"));
+    EXPECT_FALSE(refused.Commit());
+    EXPECT_EQ(ReadFile(file), expected);
+    AtomicFileWriter nowhere(dir / "missing/state.tmp");
+    EXPECT_FALSE(nowhere.Commit());
+
+    auto entries = ListAllEntries(dir.path());
+    ASSERT_TRUE(entries);
+    EXPECT_EQ(*entries, (std::vector<std::string>{"state.tmp"}));
+}
+
 TEST(FileSystemTest, ModifiedTimeRoundTripsInLocalTimeAndLeavesAccessTime) {
     TempDir dir;
     const std::string file = dir / "spot.wav";
@@ -132,9 +174,12 @@ TEST(FileSystemTest, ListFolderTakesMatchingRegularFilesSortedWithoutCase) {
 // differ only in case.
 TEST(FileSystemTest, ListFolderSortsAsStrcasecmpDoes) {
     TempDir dir;
-    std::vector<std::string> names = {"a_b", "A_B", "aB", "Ab",  "ab",  "AB",
-                                      "a[",  "A^",  "_x", "Zed", "zed", "z",
-                                      "Z",   "b",   "a",  "a1",  "~",   "\xc3\xa9t\xc3\xa9"};
+    std::vector<std::string> names = {"a_b", "A_B", "aB", "Ab", "ab", "AB", "a[", "A^", "_x", "Zed",
+                                      "zed", "z", "Z", "b", "a", "a1", "~", "\xc3\xa9t\xc3\xa9",
+                                      // Longer names alike in their first eight bytes.
+                                      "Playlist_B.wav", "playlist_a.WAV", "PLAYLIST.wav", "playlis",
+                                      "playlistA", "Playlist~", "playlist", "Playlist\xc3\xa9.wav",
+                                      "playlisT_a.wav"};
     for (const std::string& name : names)
         WriteFile(dir / name, "x");
     std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {

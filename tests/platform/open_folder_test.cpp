@@ -78,6 +78,12 @@ TEST(OpenFolderTest, AfterItsListingLookupsAnswerWhatTheListingFound) {
     EXPECT_TRUE(folder.Info("later.kvo"));
     EXPECT_FALSE(folder.Info("link.kvo"));
 
+    // Once the listing is let go, the disk is asked again.
+    folder.ForgetListing();
+    EXPECT_EQ(folder.Lookup("later.kvo"), Presence::Present);
+    EXPECT_EQ(folder.Lookup("link.kvo"), Presence::Unknown);
+    EXPECT_EQ(folder.Lookup("a.kvo"), Presence::Absent);
+
     PosixOpenFolder missing(tmp / "gone");
     EXPECT_FALSE(missing.List("*.kvo"));
     EXPECT_EQ(missing.Lookup("b.kvo"), Presence::Unknown);

@@ -33,6 +33,7 @@ class FaultyOpenFolder final : public platform::OpenFolder {
         if (Fails(FsCall::ModifiedTime, name)) return std::nullopt;
         return real_->ModifiedTime(name);
     }
+    void ForgetListing() override { real_->ForgetListing(); }
 
   private:
     bool Fails(FsCall call, const std::string& name) const {
