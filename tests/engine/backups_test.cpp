@@ -37,9 +37,7 @@ struct BackupTest : ::testing::Test {
         std::snprintf(buf, sizeof buf, "%03d", k);
         return root + "/" + folder + "/" + buf + "/" + name;
     }
-    std::vector<std::string> Completed() const {
-        return app.form.lstCompletedTasks.Items();
-    }
+    std::vector<std::string> Completed() const { return app.form.lstCompletedTasks.Items(); }
 };
 
 TEST_F(BackupTest, DisabledBackupsAnswerTrueAndWriteNothing) {

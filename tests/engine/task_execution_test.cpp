@@ -87,9 +87,7 @@ struct TaskTest : ::testing::Test {
         }
         return names;
     }
-    std::vector<std::string> Completed() const {
-        return app.form.lstCompletedTasks.Items();
-    }
+    std::vector<std::string> Completed() const { return app.form.lstCompletedTasks.Items(); }
 };
 
 TEST_F(TaskTest, CopyCreatesTheDestinationWithTheSourceTimeAndNoBackup) {
