@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <optional>
@@ -15,6 +16,7 @@
 #include "engine/state_files.h"
 #include "engine/task_line.h"
 #include "platform/file_system.h"
+#include "platform/name_patterns.h"
 #include "platform/name_table.h"
 #include "platform/open_folder.h"
 #include "platform/record_file.h"
@@ -180,6 +182,39 @@ ScannedFile FromInfo(const platform::FileInfo& info) {
     return file;
 }
 
+// Whether the other side listed a name, for the names of one side asked in their listing
+// order. Both listings are sorted alike, so one walk along the other side's names answers
+// them all, where a search per name would touch memory all over a large folder's tables. A
+// name the walk does not find is not yet proof of absence: the other folder is asked as
+// before (it may hold the name as a link or folder, or a file it could not list). The walk
+// finds only a name the other side listed as a regular file, exactly as its look-up would.
+class SortedWalk {
+  public:
+    explicit SortedWalk(const std::vector<std::string>& names)
+        : count_(names.size()),
+          at_([&names](std::size_t i) { return std::string_view(names[i]); }) {}
+    // Files that could not be read have an empty name in the table and are passed over.
+    explicit SortedWalk(const platform::NameTable& names)
+        : count_(names.Size()),
+          at_([&names](std::size_t i) { return names.Name(static_cast<uint32_t>(i)); }) {}
+
+    bool Holds(std::string_view name) {
+        for (; next_ < count_; ++next_) {
+            const std::string_view listed = at_(next_);
+            if (listed.empty()) continue;
+            const int order = platform::CompareIgnoringCase(listed, name);
+            if (order > 0) return false;
+            if (order == 0) return true;
+        }
+        return false;
+    }
+
+  private:
+    std::size_t count_;
+    std::function<std::string_view(std::size_t)> at_;
+    std::size_t next_ = 0;
+};
+
 // What a step tells the routine: go on, stop quietly (already reported), or report an error.
 enum class Next { Go, Stop, Error };
 
@@ -342,14 +377,18 @@ class PairScan {
     void ReadLocal() {
         stage_ = kStageReadingLocal;
         step_ = "Analyzing " + local_ + " Contents";
-        ReadEntries(localNames_, local_, *localFolder_, *remoteFolder_, 5, 15, localSide_);
+        SortedWalk remoteListed(remoteNames_);
+        ReadEntries(localNames_, local_, *localFolder_, *remoteFolder_, remoteListed, 5, 15,
+                    localSide_);
     }
 
     // The same for the remote files, the folders swapped.
     void ReadRemote() {
         stage_ = kStageReadingRemote;
         step_ = "Analyzing " + remote_ + " Contents";
-        ReadEntries(remoteNames_, remote_, *remoteFolder_, *localFolder_, 20, 10, remoteSide_);
+        SortedWalk localListed(localSide_.names);
+        ReadEntries(remoteNames_, remote_, *remoteFolder_, *localFolder_, localListed, 20, 10,
+                    remoteSide_);
     }
 
     // Whether a name is on the other side has been asked for every listed name: what the
@@ -363,15 +402,16 @@ class PairScan {
     // One entry per listed name; a file that cannot be read becomes a blank entry. Every
     // name read moves into the side's table, and the listing is let go.
     void ReadEntries(std::vector<std::string>& names, const std::string& folder,
-                     const platform::OpenFolder& open, const platform::OpenFolder& other, int base,
-                     int span, ScannedSide& side) {
+                     const platform::OpenFolder& open, const platform::OpenFolder& other,
+                     SortedWalk& otherListed, int base, int span, ScannedSide& side) {
         const std::size_t n = names.size();
         for (std::size_t i = 1; i <= n; ++i) {
             std::string& name = names[i - 1];
             ScannedFile& file = side.files[i - 1];
             // A look-up of the other side that fails is no proof the file is missing there:
             // taken for "not there", a dropped share would turn synced files into deletions.
-            const platform::Presence twin = other.Lookup(name);
+            const platform::Presence twin =
+                otherListed.Holds(name) ? platform::Presence::Present : other.Lookup(name);
             if (twin == platform::Presence::Unknown || !ReadFileInfo(open, name, file)) {
                 file = ScannedFile{};
                 side.names.Add({});

@@ -86,10 +86,34 @@ bool MatchesAnyPattern(const char* name, const std::vector<std::string>& pattern
 // folding inside the comparison would fold every name again on each of its n log n
 // comparisons. The first eight folded bytes also go into the key as one number, so most
 // comparisons of a large folder are settled without reaching for the names at all.
+namespace {
+
+// Each byte as strcasecmp compares it.
+struct CaseFold {
+    unsigned char byte[256];
+    CaseFold() {
+        for (int c = 0; c < 256; ++c)
+            byte[c] = static_cast<unsigned char>(std::tolower(c));
+    }
+};
+
+}  // namespace
+
+int CompareIgnoringCase(std::string_view a, std::string_view b) {
+    static const CaseFold fold;
+    const std::size_t common = std::min(a.size(), b.size());
+    for (std::size_t k = 0; k < common; ++k) {
+        const unsigned char x = fold.byte[static_cast<unsigned char>(a[k])];
+        const unsigned char y = fold.byte[static_cast<unsigned char>(b[k])];
+        if (x != y) return x < y ? -1 : 1;
+    }
+    if (a.size() != b.size()) return a.size() < b.size() ? -1 : 1;
+    return a.compare(b);
+}
+
 void SortIgnoringCase(std::vector<std::string>& names) {
-    unsigned char fold[256];
-    for (int c = 0; c < 256; ++c)
-        fold[c] = static_cast<unsigned char>(std::tolower(c));
+    static const CaseFold caseFold;
+    const unsigned char* fold = caseFold.byte;
     std::size_t total = 0;
     for (const std::string& name : names)
         total += name.size();

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vfs::platform {
@@ -21,5 +22,9 @@ bool MatchesAnyPattern(const char* name, const std::vector<std::string>& pattern
 
 // Ascending without regard to case, the exact bytes breaking ties.
 void SortIgnoringCase(std::vector<std::string>& names);
+
+// The order SortIgnoringCase sorts by: below zero when `a` comes first, zero only for the
+// same bytes.
+int CompareIgnoringCase(std::string_view a, std::string_view b);
 
 }  // namespace vfs::platform

@@ -366,15 +366,20 @@ TEST_F(FolderScanTest, BothFoldersEmptySaveAnEmptyList) {
 }
 
 TEST_F(FolderScanTest, NamesCompareWithCase) {
-    // Two names that differ in case are two files on this file system.
+    // Two names that differ in case are two files on this file system, also where the
+    // case-blind listing order puts them next to each other on both sides.
     Put(local, "A.KVO");
     Put(remote, "a.kvo");
+    Put(local, "b.kvo");
+    Put(remote, "B.kvo");
+    PutBoth("c.kvo");
     // The previous contents hold Spot.kvo; spot.kvo is another name, so it is copied.
     Put(local, "spot.kvo");
     Commit("Spot.kvo\r\n");
     Scan();
-    EXPECT_THAT(Tasks(), ElementsAre(Copy(local, remote, "A.KVO"), Copy(local, remote, "spot.kvo"),
-                                     Copy(remote, local, "a.kvo")));
+    EXPECT_THAT(Tasks(), ElementsAre(Copy(local, remote, "A.KVO"), Copy(local, remote, "b.kvo"),
+                                     Copy(local, remote, "spot.kvo"), Copy(remote, local, "a.kvo"),
+                                     Copy(remote, local, "B.kvo")));
 }
 
 TEST_F(FolderScanTest, AudioPatternListsOnlyVisibleAudioFiles) {
@@ -526,16 +531,21 @@ TEST_F(FolderScanTest, TaskViewsHoldWhatTheScanReadOfEachFile) {
 // not count as a side where the files are missing: that would delete the local copies.
 TEST_F(FolderScanTest, FailedLookupOnTheOtherSideIsNotTakenForADeletion) {
     PutBoth("a.kvo");
-    Commit("a.kvo\r\n");
-    // The remote folder can be listed, but its file can be neither looked up nor read.
+    Put(local, "b.kvo");
+    Commit("a.kvo\r\nb.kvo\r\n");
+    // The remote folder lists a.kvo, which then can be neither looked up nor read; b.kvo,
+    // which it does not list, cannot be looked up there either (the share dropped).
     FailOnDisk(test::FsCall::Lookup, remote + "/a.kvo");
     FailOnDisk(test::FsCall::Info, remote + "/a.kvo");
+    FailOnDisk(test::FsCall::Lookup, remote + "/b.kvo");
 
     Scan();
 
     EXPECT_THAT(Tasks(), IsEmpty());
     EXPECT_THAT(Completed(),
-                testing::Contains("14:02:11 - Scan    Error analyzing file " + local + "/a.kvo"));
+                testing::Contains("14:02:11 - Scan    Error analyzing file " + remote + "/a.kvo"));
+    EXPECT_THAT(Completed(),
+                testing::Contains("14:02:11 - Scan    Error analyzing file " + local + "/b.kvo"));
 }
 
 }  // namespace

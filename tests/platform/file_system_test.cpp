@@ -187,6 +187,12 @@ TEST(FileSystemTest, ListFolderSortsAsStrcasecmpDoes) {
         return c != 0 ? c < 0 : a < b;
     });
     EXPECT_EQ(ListFolder(dir.path(), "*"), names);
+    // The comparison the scan walks both sorted sides with agrees with that order.
+    for (std::size_t i = 0; i + 1 < names.size(); ++i) {
+        EXPECT_LT(CompareIgnoringCase(names[i], names[i + 1]), 0) << names[i];
+        EXPECT_GT(CompareIgnoringCase(names[i + 1], names[i]), 0) << names[i];
+        EXPECT_EQ(CompareIgnoringCase(names[i], names[i]), 0) << names[i];
+    }
 }
 
 TEST(FileSystemTest, MatchesPatternIgnoresCase) {
