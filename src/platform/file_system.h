@@ -178,8 +178,13 @@ class AtomicFileWriter {
     bool Commit();
 
   private:
+    // Large enough that a state file of many thousand names takes few writes.
+    static constexpr std::size_t kBufferSize = 64 * 1024;
+
     bool Flush();
     bool Fail();
+    // Writes straight into the temporary file (each system its own way).
+    bool WriteOut(std::string_view data);
 
     struct Temporary;  // the open temporary file, as the system holds it
     std::unique_ptr<Temporary> temporary_;
@@ -188,6 +193,7 @@ class AtomicFileWriter {
     bool failed_ = false;
     int error_ = 0;
 };
+
 // Appends to a file, creating it when missing.
 bool AppendToFile(const std::string& path, const std::string& content);
 

@@ -241,13 +241,6 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
     }
 }
 
-namespace {
-
-// Large enough that a state file of many thousand names takes few writes.
-constexpr std::size_t kAtomicWriteBuffer = 64 * 1024;
-
-}  // namespace
-
 struct AtomicFileWriter::Temporary {
     std::wstring name;
     UniqueHandle file;
@@ -270,7 +263,7 @@ AtomicFileWriter::AtomicFileWriter(const std::string& path) : path_(path) {
                                      FILE_ATTRIBUTE_HIDDEN, nullptr));
         if (temporary->file.IsOpen()) {
             temporary_ = std::move(temporary);
-            buffer_.reserve(kAtomicWriteBuffer);
+            buffer_.reserve(kBufferSize);
             return;
         }
         if (GetLastError() == ERROR_FILE_EXISTS) continue;
@@ -291,28 +284,8 @@ AtomicFileWriter::~AtomicFileWriter() {
     errno = error;
 }
 
-bool AtomicFileWriter::Fail() {
-    if (!failed_) error_ = errno;
-    failed_ = true;
-    return false;
-}
-
-bool AtomicFileWriter::Flush() {
-    if (failed_) return false;
-    if (!WriteAll(temporary_->file.Get(), buffer_.data(), buffer_.size())) return Fail();
-    buffer_.clear();
-    return true;
-}
-
-bool AtomicFileWriter::Write(std::string_view text) {
-    if (failed_) return false;
-    if (buffer_.size() + text.size() > kAtomicWriteBuffer && !Flush()) return false;
-    if (text.size() >= kAtomicWriteBuffer) {
-        if (!WriteAll(temporary_->file.Get(), text.data(), text.size())) return Fail();
-        return true;
-    }
-    buffer_.append(text);
-    return true;
+bool AtomicFileWriter::WriteOut(std::string_view data) {
+    return WriteAll(temporary_->file.Get(), data.data(), data.size());
 }
 
 bool AtomicFileWriter::Commit() {

@@ -1,0 +1,30 @@
+// The buffering of AtomicFileWriter, the same on every system; opening, writing out and
+// committing the temporary file are in each system's file_system source.
+#include "platform/file_system.h"
+
+#include <cerrno>
+
+namespace vfs::platform {
+
+bool AtomicFileWriter::Fail() {
+    if (!failed_) error_ = errno;
+    failed_ = true;
+    return false;
+}
+
+bool AtomicFileWriter::Flush() {
+    if (failed_) return false;
+    if (!WriteOut(buffer_)) return Fail();
+    buffer_.clear();
+    return true;
+}
+
+bool AtomicFileWriter::Write(std::string_view text) {
+    if (failed_) return false;
+    if (buffer_.size() + text.size() > kBufferSize && !Flush()) return false;
+    if (text.size() >= kBufferSize) return WriteOut(text) || Fail();
+    buffer_.append(text);
+    return true;
+}
+
+}  // namespace vfs::platform
