@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <functional>
 #include <limits>
 #include <memory>
 #include <optional>
@@ -190,17 +189,14 @@ ScannedFile FromInfo(const platform::FileInfo& info) {
 // finds only a name the other side listed as a regular file, exactly as its look-up would.
 class SortedWalk {
   public:
-    explicit SortedWalk(const std::vector<std::string>& names)
-        : count_(names.size()),
-          at_([&names](std::size_t i) { return std::string_view(names[i]); }) {}
+    explicit SortedWalk(const std::vector<std::string>& names) : names_(&names) {}
     // Files that could not be read have an empty name in the table and are passed over.
-    explicit SortedWalk(const platform::NameTable& names)
-        : count_(names.Size()),
-          at_([&names](std::size_t i) { return names.Name(static_cast<uint32_t>(i)); }) {}
+    explicit SortedWalk(const platform::NameTable& names) : table_(&names) {}
 
     bool Holds(std::string_view name) {
-        for (; next_ < count_; ++next_) {
-            const std::string_view listed = at_(next_);
+        const std::size_t count = names_ ? names_->size() : table_->Size();
+        for (; next_ < count; ++next_) {
+            const std::string_view listed = Listed(next_);
             if (listed.empty()) continue;
             const int order = platform::CompareIgnoringCase(listed, name);
             if (order > 0) return false;
@@ -210,8 +206,12 @@ class SortedWalk {
     }
 
   private:
-    std::size_t count_;
-    std::function<std::string_view(std::size_t)> at_;
+    std::string_view Listed(std::size_t i) const {
+        return names_ ? std::string_view((*names_)[i]) : table_->Name(static_cast<uint32_t>(i));
+    }
+
+    const std::vector<std::string>* names_ = nullptr;
+    const platform::NameTable* table_ = nullptr;
     std::size_t next_ = 0;
 };
 

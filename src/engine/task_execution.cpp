@@ -348,8 +348,10 @@ void ShowOverallProgress(Context& ctx) {
 // The head row is removed whatever the result; the queue may have been cleared and filled
 // again while the copy let the event loop run, so only the row that was taken goes.
 void RemoveHead(ListBox& queue, const std::string& head, std::optional<uint64_t> key) {
-    if (queue.ListCount() == 0 || queue.ComposedKey(0) != key) return;
-    if (key || queue.Item(0) == head) queue.RemoveFirst();
+    if (queue.ListCount() == 0) return;
+    const bool same =
+        key ? queue.ComposedKey(0) == key : !queue.ComposedKey(0) && queue.Item(0) == head;
+    if (same) queue.RemoveFirst();
 }
 
 void ExecuteHeadTask(Context& ctx) {

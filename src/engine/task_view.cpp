@@ -70,13 +70,13 @@ const QueuedTaskViews::Record* QueuedTaskViews::Find(uint64_t key) const {
 }
 
 std::string QueuedTaskViews::NameOf(const Record& record) const {
-    const auto from = names_.begin() + record.nameAt;
+    const auto from = names_.begin() + static_cast<std::ptrdiff_t>(record.nameAt);
     return std::string(from, from + record.nameSize);
 }
 
 uint64_t QueuedTaskViews::File(int kind, const std::string& category, const TaskView& view) {
     Record record;
-    record.nameAt = static_cast<uint32_t>(names_.size());
+    record.nameAt = names_.size();
     record.nameSize = static_cast<uint32_t>(view.fileName.size());
     names_.insert(names_.end(), view.fileName.begin(), view.fileName.end());
     record.kind = static_cast<uint8_t>(kind);

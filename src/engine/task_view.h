@@ -73,9 +73,9 @@ class QueuedTaskViews final : public RowComposer {
         std::optional<uint64_t> fileSystem;
         auto operator<=>(const Folder&) const = default;
     };
-    // 32 bytes a task, plus its name and a state per existing file.
+    // 40 bytes a task, plus its name and a state per existing file.
     struct Record {
-        uint32_t nameAt = 0;
+        uint64_t nameAt = 0;
         uint32_t nameSize = 0;
         uint8_t kind = 0;
         uint8_t taken = 0;

@@ -80,7 +80,8 @@ void ListBox::Clear() {
 }
 
 void ListBox::SetItem(std::size_t i, const std::string& text) {
-    if (i >= rows_.size() || (rows_[i].text && Item(i) == text)) return;
+    // The same text leaves a composed row composed: it stays the task it was.
+    if (i >= rows_.size() || Item(i) == text) return;
     rows_[i] = TextRow(text, rows_[i].data);
     TellRows(RowChange::Changed, i, 1, true);
     Changed();

@@ -192,7 +192,8 @@ class ListBox : public Control {
     void RemoveItem(std::size_t i);
     void RemoveFirst();
     void Clear();
-    // The row gets this text of its own (a composed row stops being composed).
+    // The row gets this text of its own; a composed row stops being composed unless the text
+    // is the one it shows already.
     void SetItem(std::size_t i, const std::string& text);
 
     // Selected row (single selection), -1 when none.

@@ -13,14 +13,15 @@ bool AtomicFileWriter::Fail() {
 }
 
 bool AtomicFileWriter::Flush() {
-    if (failed_) return false;
+    if (failed_ || !temporary_) return false;
     if (!WriteOut(buffer_)) return Fail();
     buffer_.clear();
     return true;
 }
 
+// Nothing more is written once the file has been committed (or has failed).
 bool AtomicFileWriter::Write(std::string_view text) {
-    if (failed_) return false;
+    if (failed_ || !temporary_) return false;
     if (buffer_.size() + text.size() > kBufferSize && !Flush()) return false;
     if (text.size() >= kBufferSize) return WriteOut(text) || Fail();
     buffer_.append(text);

@@ -1,6 +1,7 @@
 #include "platform/name_patterns.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cstdint>
 #include <cstring>
@@ -81,39 +82,42 @@ bool MatchesAnyPattern(const char* name, const std::vector<std::string>& pattern
     });
 }
 
-// Ascending without regard to case, as strcasecmp orders (the current locale's tolower, byte
-// by byte), the exact bytes breaking ties. Each name is folded once into one shared buffer:
-// folding inside the comparison would fold every name again on each of its n log n
-// comparisons. The first eight folded bytes also go into the key as one number, so most
-// comparisons of a large folder are settled without reaching for the names at all.
 namespace {
 
-// Each byte as strcasecmp compares it.
-struct CaseFold {
-    unsigned char byte[256];
-    CaseFold() {
+// Each byte as strcasecmp compares it: the C library's tolower, byte by byte, in the locale
+// of the first call (the program sets its locale before it lists anything). One table for
+// the sort and the comparison, so the two can never disagree.
+const unsigned char* CaseFold() {
+    static const auto table = [] {
+        std::array<unsigned char, 256> fold{};
         for (int c = 0; c < 256; ++c)
-            byte[c] = static_cast<unsigned char>(std::tolower(c));
-    }
-};
+            fold[static_cast<std::size_t>(c)] = static_cast<unsigned char>(std::tolower(c));
+        return fold;
+    }();
+    return table.data();
+}
 
 }  // namespace
 
 int CompareIgnoringCase(std::string_view a, std::string_view b) {
-    static const CaseFold fold;
+    const unsigned char* fold = CaseFold();
     const std::size_t common = std::min(a.size(), b.size());
     for (std::size_t k = 0; k < common; ++k) {
-        const unsigned char x = fold.byte[static_cast<unsigned char>(a[k])];
-        const unsigned char y = fold.byte[static_cast<unsigned char>(b[k])];
+        const unsigned char x = fold[static_cast<unsigned char>(a[k])];
+        const unsigned char y = fold[static_cast<unsigned char>(b[k])];
         if (x != y) return x < y ? -1 : 1;
     }
     if (a.size() != b.size()) return a.size() < b.size() ? -1 : 1;
     return a.compare(b);
 }
 
+// Ascending without regard to case, as strcasecmp orders, the exact bytes breaking ties.
+// Each name is folded once into one shared buffer: folding inside the comparison would fold
+// every name again on each of its n log n comparisons. The first eight folded bytes also go
+// into the key as one number, so most comparisons of a large folder are settled without
+// reaching for the names at all.
 void SortIgnoringCase(std::vector<std::string>& names) {
-    static const CaseFold caseFold;
-    const unsigned char* fold = caseFold.byte;
+    const unsigned char* fold = CaseFold();
     std::size_t total = 0;
     for (const std::string& name : names)
         total += name.size();

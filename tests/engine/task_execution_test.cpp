@@ -474,6 +474,51 @@ TEST_F(TickTest, FailedTaskIsDroppedUnloggedAndMarksTheRun) {
     EXPECT_TRUE(Completed().empty());
 }
 
+// The copy lets the event loop run: should the queue be cleared and filled again meanwhile,
+// only the row that ran leaves. A task queued anew is a new row with a view of its own, even
+// with the same line; a bare text row can only be told apart by its text.
+TEST_F(TickTest, AQueueFilledAgainDuringACopyKeepsItsNewRow) {
+    Source("a.kvo", "content");
+    FileEntry entry;
+    entry.FileName = "a.kvo";
+    const std::string line = BuildTaskLine(kTaskCopy, kCategory, "a.kvo", L, R);
+    for (const bool composed : {true, false}) {
+        SCOPED_TRACE(composed ? "composed rows" : "text rows");
+        app.form.lstTasksToDo.Clear();
+        app.state.TaskViews.Clear();
+        std::filesystem::remove(R + "a.kvo");
+        if (composed) {
+            QueueTask(app.ctx, kTaskCopy, kCategory, entry, L, R);
+        } else {
+            Queue(line);
+        }
+        const std::optional<uint64_t> ran = app.form.lstTasksToDo.ComposedKey(0);
+        bool refilled = false;
+        app.ports.yield = [&] {
+            if (refilled) return;
+            refilled = true;
+            app.form.lstTasksToDo.Clear();
+            if (composed) {
+                QueueTask(app.ctx, kTaskCopy, kCategory, entry, L, R);
+            } else {
+                Queue(Noop(7));
+            }
+        };
+        tmrMain_Timer(app.ctx, dueCheck);
+        app.ports.yield = [] {};
+        ASSERT_TRUE(refilled);
+        EXPECT_EQ(ReadFile(R + "a.kvo"), "content");
+        ASSERT_EQ(app.form.lstTasksToDo.ListCount(), 1u);
+        if (composed) {
+            EXPECT_EQ(app.form.lstTasksToDo.Item(0), line);
+            EXPECT_NE(app.form.lstTasksToDo.ComposedKey(0), ran);
+            EXPECT_TRUE(TakeTaskView(app.ctx, 0));
+        } else {
+            EXPECT_EQ(app.form.lstTasksToDo.Item(0), Noop(7));
+        }
+    }
+}
+
 TEST_F(TickTest, GuardsKeepTheQueueButTheClockDueCheckAndIconStillRun) {
     Queue(Noop(0));
     for (int guard = 0; guard < 2; ++guard) {
