@@ -51,13 +51,34 @@ bool MakeFile(const std::string& path, time_t mtime) {
     return ok && ::utimensat(AT_FDCWD, path.c_str(), times, 0) == 0;
 }
 
+// <dir>/L and <dir>/R, new and empty.
+bool MakePairFolders(const std::string& dir) {
+    ::mkdir(dir.c_str(), 0755);
+    if (::mkdir((dir + "/L").c_str(), 0755) == 0 && ::mkdir((dir + "/R").c_str(), 0755) == 0) {
+        return true;
+    }
+    std::fprintf(stderr, "scan_bench: cannot create %s/L and %s/R\n", dir.c_str(), dir.c_str());
+    return false;
+}
+
+// What a scan runs in: the program's state, form and ports, the program folder in <dir>/prog,
+// no pauses and no event loop.
+struct BenchApp {
+    vfs::ProgramState state;
+    vfs::FormModel form;
+    vfs::Ports ports;
+    vfs::Context ctx{state, form, ports};
+
+    explicit BenchApp(const std::string& dir) {
+        ports.programFolder = dir + "/prog";
+        ::mkdir(ports.programFolder.c_str(), 0755);
+        state.SleepTimeSync = 0;
+    }
+};
+
 int MakeFixture(const std::string& dir, int perSide) {
     const std::string local = dir + "/L/", remote = dir + "/R/";
-    ::mkdir(dir.c_str(), 0755);
-    if (::mkdir(local.c_str(), 0755) != 0 || ::mkdir(remote.c_str(), 0755) != 0) {
-        std::fprintf(stderr, "scan_bench: cannot create %s/L and %s/R\n", dir.c_str(), dir.c_str());
-        return 1;
-    }
+    if (!MakePairFolders(dir)) return 1;
     const int shared = perSide / 2;
     bool ok = true;
     for (int i = 0; i < shared; ++i) {
@@ -104,13 +125,7 @@ bool ListBare(const std::string& folder, long long& sizes) {
 
 int TimeScans(const std::string& dir, int runs) {
     const std::string local = dir + "/L", remote = dir + "/R";
-    vfs::ProgramState state;
-    vfs::FormModel form;
-    vfs::Ports ports;
-    ports.programFolder = dir + "/prog";
-    ::mkdir(ports.programFolder.c_str(), 0755);
-    state.SleepTimeSync = 0;
-    vfs::Context ctx{state, form, ports};
+    BenchApp app(dir);
     const std::vector<std::string> previous = PreviousContents(local + "/", remote + "/");
 
     // Each run times the floor right before the scan, so both meet the same caches and the
@@ -129,16 +144,16 @@ int TimeScans(const std::string& dir, int runs) {
         const std::chrono::duration<double> floorTook =
             std::chrono::steady_clock::now() - floorStart;
         bestFloor = std::min(bestFloor, floorTook.count());
-        vfs::SaveStateFile(ctx, kCategory, previous, false);
-        form.lstTasksToDo.Clear();
-        form.lstCompletedTasks.Clear();
+        vfs::SaveStateFile(app.ctx, kCategory, previous, false);
+        app.form.lstTasksToDo.Clear();
+        app.form.lstCompletedTasks.Clear();
         // As at the start of a run: the views of an earlier queue are dropped with it.
-        state.TaskViews.Clear();
+        app.state.TaskViews.Clear();
         const auto start = std::chrono::steady_clock::now();
-        vfs::ScanFolderPair(ctx, local, remote, kPattern, kCategory);
+        vfs::ScanFolderPair(app.ctx, local, remote, kPattern, kCategory);
         const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
         if (took.count() < best) best = took.count();
-        tasks = form.lstTasksToDo.ListCount();
+        tasks = app.form.lstTasksToDo.ListCount();
     }
     std::printf("%.6f %zu %.6f\n", best, tasks, bestFloor);
     return 0;
@@ -147,11 +162,7 @@ int TimeScans(const std::string& dir, int runs) {
 // One-sided files only and no previous contents: every file becomes a queued copy.
 int MeasureMemory(const std::string& dir, int perSide) {
     const std::string local = dir + "/L/", remote = dir + "/R/";
-    ::mkdir(dir.c_str(), 0755);
-    if (::mkdir(local.c_str(), 0755) != 0 || ::mkdir(remote.c_str(), 0755) != 0) {
-        std::fprintf(stderr, "scan_bench: cannot create %s/L and %s/R\n", dir.c_str(), dir.c_str());
-        return 1;
-    }
+    if (!MakePairFolders(dir)) return 1;
     for (int i = 0; i < perSide; ++i) {
         if (!MakeFile(local + Name('l', i), kBaseTime) ||
             !MakeFile(remote + Name('r', i), kBaseTime)) {
@@ -159,17 +170,11 @@ int MeasureMemory(const std::string& dir, int perSide) {
             return 1;
         }
     }
-    vfs::ProgramState state;
-    vfs::FormModel form;
-    vfs::Ports ports;
-    ports.programFolder = dir + "/prog";
-    ::mkdir(ports.programFolder.c_str(), 0755);
-    state.SleepTimeSync = 0;
-    vfs::Context ctx{state, form, ports};
-    vfs::ScanFolderPair(ctx, local, remote, kPattern, kCategory);
+    BenchApp app(dir);
+    vfs::ScanFolderPair(app.ctx, local, remote, kPattern, kCategory);
     struct rusage usage {};
     ::getrusage(RUSAGE_SELF, &usage);
-    std::printf("%zu %ld\n", form.lstTasksToDo.ListCount(), usage.ru_maxrss);
+    std::printf("%zu %ld\n", app.form.lstTasksToDo.ListCount(), usage.ru_maxrss);
     return 0;
 }
 

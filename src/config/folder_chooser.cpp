@@ -322,21 +322,30 @@ bool FolderChooser::ConfirmCategoryField(const std::string& choice) {
     return true;
 }
 
-bool FolderChooser::ConfirmRemoteAudio(const std::string& choice) {
-    FormModel& form = ctx_.form;
+// A folder can never be both sides of one pair, nor a side of two pairs: the choice may be
+// no audio row's local folder and no other row's remote folder (`ownRow`, the row the
+// remote folder is chosen for, is left out; -1 for a new row). The choice is a real folder,
+// so a remote folder not chosen yet ("<Not Specified>") never matches it.
+bool FolderChooser::RefuseDuplicateAudio(const std::string& choice, int ownRow) {
+    const FormModel& form = ctx_.form;
     const std::size_t rows = form.lstLAudioPaths.ListCount();
     for (std::size_t i = 0; i < rows; ++i) {
-        // A folder can never be both sides of one pair, nor a side of two pairs.
         if (SamePathIgnoringCase(choice, form.lstLAudioPaths.Item(i))) {
             Refuse(kDuplicateLocalAudioText);
-            return false;
+            return true;
         }
-        if (static_cast<int>(i) != audioPathIndex_ && i < form.lstRAudioPaths.ListCount() &&
+        if (static_cast<int>(i) != ownRow && i < form.lstRAudioPaths.ListCount() &&
             SamePathIgnoringCase(choice, form.lstRAudioPaths.Item(i))) {
             Refuse(kDuplicateRemoteAudioText);
-            return false;
+            return true;
         }
     }
+    return false;
+}
+
+bool FolderChooser::ConfirmRemoteAudio(const std::string& choice) {
+    if (RefuseDuplicateAudio(choice, audioPathIndex_)) return false;
+    FormModel& form = ctx_.form;
     const int row = audioPathIndex_;
     if (row < 0 || static_cast<std::size_t>(row) >= form.lstRAudioPaths.ListCount()) return true;
     form.lstRAudioPaths.SetItem(static_cast<std::size_t>(row), choice);
@@ -349,19 +358,7 @@ bool FolderChooser::ConfirmRemoteAudio(const std::string& choice) {
 }
 
 bool FolderChooser::ConfirmNewAudio(const std::string& choice) {
-    FormModel& form = ctx_.form;
-    const std::size_t rows = form.lstLAudioPaths.ListCount();
-    for (std::size_t i = 0; i < rows; ++i) {
-        if (SamePathIgnoringCase(choice, form.lstLAudioPaths.Item(i))) {
-            Refuse(kDuplicateLocalAudioText);
-            return false;
-        }
-        if (i < form.lstRAudioPaths.ListCount() && IsChosenEntry(form.lstRAudioPaths.Item(i)) &&
-            SamePathIgnoringCase(choice, form.lstRAudioPaths.Item(i))) {
-            Refuse(kDuplicateRemoteAudioText);
-            return false;
-        }
-    }
+    if (RefuseDuplicateAudio(choice, -1)) return false;
     AddAudioRow(ctx_, choice);
     return true;
 }

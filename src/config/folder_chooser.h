@@ -152,6 +152,7 @@ class FolderChooser {
     bool ConfirmCategoryField(const std::string& choice);
     bool ConfirmRemoteAudio(const std::string& choice);
     bool ConfirmNewAudio(const std::string& choice);
+    bool RefuseDuplicateAudio(const std::string& choice, int ownRow);
     void Refuse(const std::string& text);
 
     Context ctx_;

@@ -642,8 +642,8 @@ class PairScan {
                 WriteTaskLog(ctx_, stamps_[task.decidedAt] + kDecisionHead +
                                        DecisionText(task.reason, NameOf(task)));
             }
-            QueueTask(ctx_, task.kind, cat_, EntryOf(task), FirstFolder(task), SecondFolder(task),
-                      KnownStateOf(task));
+            QueueTask(ctx_, task.kind, cat_, nameBuffer_.assign(NameOf(task)), FirstFolder(task),
+                      SecondFolder(task), KnownStateOf(task));
         }
         return true;
     }
@@ -653,18 +653,6 @@ class PairScan {
         std::vector<PlannedTask>().swap(plan_);
         std::vector<ScannedFile>().swap(remoteReads_);
         std::vector<std::string>().swap(stamps_);
-    }
-
-    // The task's file as the queue takes it, made in one entry kept for the whole scan.
-    const FileEntry& EntryOf(const PlannedTask& task) {
-        const ScannedFile& file = SideOf(task.fileIsRemote).files[task.file];
-        entryBuffer_.FileName.assign(NameOf(task));
-        entryBuffer_.fileTime = file.modifiedSeconds;
-        entryBuffer_.fileSize = file.size;
-        entryBuffer_.onOtherSide = file.onOtherSide;
-        entryBuffer_.fileTimeNanoseconds = file.modifiedNanoseconds;
-        entryBuffer_.changedSeconds = file.changedSeconds;
-        return entryBuffer_;
     }
 
     // The line the task would be queued with, and why.
@@ -858,8 +846,7 @@ class PairScan {
     std::vector<PlannedTask> plan_;
     std::vector<std::string> stamps_;  // each clock reading a decision was made at, once
     std::vector<ScannedFile> remoteReads_;
-    std::string nameBuffer_;  // a name handed to a look-up, which wants a whole string
-    FileEntry entryBuffer_;
+    std::string nameBuffer_;  // a name handed on as a whole string, kept for the whole scan
     int plannedDeletes_ = 0;
 };
 

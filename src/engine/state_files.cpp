@@ -109,11 +109,12 @@ bool WriteNames(const std::string& path,
     return writer.Finish();
 }
 
-bool SaveNames(const std::string& path, const std::vector<std::string>& names) {
-    return WriteNames(path, [&](const StateNameSink& sink) {
+// The names of a list, handed out one after the other.
+std::function<void(const StateNameSink& sink)> EachName(const std::vector<std::string>& names) {
+    return [&names](const StateNameSink& sink) {
         for (const std::string& name : names)
             sink(name);
-    });
+    };
 }
 
 // Every name of a state text, in order: each line ended by CR LF; the text after the final
@@ -147,7 +148,7 @@ void WriteRecord(Context& ctx, const std::string& path, const std::string& text)
 
 void WriteRecord(Context& ctx, const std::string& path, const std::vector<std::string>& names) {
     errno = 0;
-    if (!SaveNames(path, names)) NoteRecordWriteFailure(ctx, errno);
+    if (!WriteNames(path, EachName(names))) NoteRecordWriteFailure(ctx, errno);
 }
 
 // Blanks out every entry equal to the name regardless of case; true when one was found.
@@ -239,13 +240,7 @@ void SaveStateFile(Context& ctx, const std::string& category,
 
 void SaveStateFile(Context& ctx, const std::string& category, const std::vector<std::string>& names,
                    bool pending) {
-    SaveStateFile(
-        ctx, category,
-        [&](const StateNameSink& sink) {
-            for (const std::string& name : names)
-                sink(name);
-        },
-        pending);
+    SaveStateFile(ctx, category, EachName(names), pending);
 }
 
 namespace {

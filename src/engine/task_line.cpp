@@ -94,15 +94,15 @@ void QueueTask(Context& ctx, int kind, const std::string& category, const FileEn
             known.secondFileSystem = fs.FileSystemId(second);
         }
     }
-    QueueTask(ctx, kind, category, entry, firstFolder, secondFolder, known);
+    QueueTask(ctx, kind, category, entry.FileName, firstFolder, secondFolder, known);
 }
 
-void QueueTask(Context& ctx, int kind, const std::string& category, const FileEntry& entry,
+void QueueTask(Context& ctx, int kind, const std::string& category, const std::string& fileName,
                const std::string& firstFolder, const std::string& secondFolder,
                const KnownTaskState& known) {
     if (!KeywordField(kind).empty()) {
         const uint64_t key = ctx.state.TaskViews.File(
-            kind, category, ViewOf(kind, entry.FileName, firstFolder, secondFolder, known));
+            kind, category, ViewOf(kind, fileName, firstFolder, secondFolder, known));
         ctx.form.lstTasksToDo.AddComposedItem(ctx.state.TaskViews, key);
     }
     ++ctx.state.QueuedTaskCount;

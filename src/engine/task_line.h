@@ -40,7 +40,7 @@ struct KnownTaskState {
     std::optional<uint64_t> firstFileSystem;
     std::optional<uint64_t> secondFileSystem;
 };
-void QueueTask(Context& ctx, int kind, const std::string& category, const FileEntry& entry,
+void QueueTask(Context& ctx, int kind, const std::string& category, const std::string& fileName,
                const std::string& firstFolder, const std::string& secondFolder,
                const KnownTaskState& known);
 

@@ -64,9 +64,9 @@ uint32_t QueuedTaskViews::CategoryIndex(const std::string& category) {
     return static_cast<uint32_t>(categories_.size() - 1);
 }
 
-const QueuedTaskViews::Record* QueuedTaskViews::Find(uint64_t key) const {
-    if (key < firstKey_ || key - firstKey_ >= records_.size()) return nullptr;
-    return &records_[key - firstKey_];
+std::optional<std::size_t> QueuedTaskViews::IndexOf(uint64_t key) const {
+    if (key < firstKey_ || key - firstKey_ >= records_.size()) return std::nullopt;
+    return static_cast<std::size_t>(key - firstKey_);
 }
 
 std::string QueuedTaskViews::NameOf(const Record& record) const {
@@ -93,18 +93,19 @@ uint64_t QueuedTaskViews::File(int kind, const std::string& category, const Task
 
 std::string QueuedTaskViews::RowText(uint64_t key) const {
     static const std::string kNoFolder;
-    const Record* record = Find(key);
-    if (record == nullptr) return {};
+    const std::optional<std::size_t> index = IndexOf(key);
+    if (!index) return {};
+    const Record& record = records_[*index];
     const std::string& second =
-        record->secondFolder == kNone ? kNoFolder : folders_[record->secondFolder].path;
-    return BuildTaskLine(record->kind, categories_[record->category], NameOf(*record),
-                         folders_[record->firstFolder].path, second);
+        record.secondFolder == kNone ? kNoFolder : folders_[record.secondFolder].path;
+    return BuildTaskLine(record.kind, categories_[record.category], NameOf(record),
+                         folders_[record.firstFolder].path, second);
 }
 
 std::optional<TaskView> QueuedTaskViews::Take(uint64_t key) {
-    if (Find(key) == nullptr) return std::nullopt;
-    Record& record = records_[key - firstKey_];
-    if (record.taken) return std::nullopt;
+    const std::optional<std::size_t> index = IndexOf(key);
+    if (!index || records_[*index].taken) return std::nullopt;
+    Record& record = records_[*index];
     record.taken = 1;
     TaskView view;
     view.fileName = NameOf(record);

@@ -88,7 +88,8 @@ class QueuedTaskViews final : public RowComposer {
         uint32_t secondState = kNone;
     };
 
-    const Record* Find(uint64_t key) const;
+    // Where the record filed under the key is; nothing for a key not filed since Clear.
+    std::optional<std::size_t> IndexOf(uint64_t key) const;
     std::string NameOf(const Record& record) const;
     void Pack(const std::optional<platform::EntryState>& state, uint8_t& flags, uint32_t& at);
     std::optional<platform::EntryState> Unpack(uint8_t flags, uint32_t at) const;

@@ -1,5 +1,6 @@
-// The buffering of AtomicFileWriter, the same on every system; opening, writing out and
-// committing the temporary file are in each system's file_system source.
+// The buffering of AtomicFileWriter and the whole-text write through it, the same on every
+// system; opening, writing out and committing the temporary file are in each system's
+// file_system source.
 #include "platform/file_system.h"
 
 #include <cerrno>
@@ -26,6 +27,11 @@ bool AtomicFileWriter::Write(std::string_view text) {
     if (text.size() >= kBufferSize) return WriteOut(text) || Fail();
     buffer_.append(text);
     return true;
+}
+
+bool WriteFileAtomic(const std::string& path, const std::string& content) {
+    AtomicFileWriter writer(path);
+    return writer.Write(content) && writer.Commit();
 }
 
 }  // namespace vfs::platform

@@ -314,11 +314,6 @@ bool AtomicFileWriter::Commit() {
     return false;
 }
 
-bool WriteFileAtomic(const std::string& path, const std::string& content) {
-    AtomicFileWriter writer(path);
-    return writer.Write(content) && writer.Commit();
-}
-
 bool AppendToFile(const std::string& path, const std::string& content) {
     if (path.empty() || IsReadOnly(path)) return false;
     const std::wstring wide = Wide(path);

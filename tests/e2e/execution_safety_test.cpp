@@ -36,15 +36,7 @@ std::vector<std::string> Names(const std::string& folder) {
     return names;
 }
 
-struct ExecutionSafetyTest : ::testing::Test {
-    ProgramFolder pf;
-    std::string L = pf / "L";
-    std::string R = pf / "R";
-
-    void SetUp() override {
-        test::MakeDirs(L);
-        test::MakeDirs(R);
-    }
+struct ExecutionSafetyTest : PairFolderTest {
     // A pair of Program Logs folders, at the fastest copy speed unless told otherwise.
     void Configure(const std::string& local, const std::string& remote,
                    const std::string& extra = "SleepTimeCopy=0\n") const {

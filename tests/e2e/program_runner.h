@@ -3,6 +3,7 @@
 // configuration folder, so tests run side by side without meeting.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <sys/types.h>
 
 #include <cstdint>
@@ -65,6 +66,18 @@ class ProgramFolder {
     test::TempDir dir_;
     std::string prog_;
     mutable int starts_ = 0;
+};
+
+// A test with a program folder and, beside it, an empty local and remote folder.
+struct PairFolderTest : ::testing::Test {
+    ProgramFolder pf;
+    std::string L = pf / "L";
+    std::string R = pf / "R";
+
+    void SetUp() override {
+        test::MakeDirs(L);
+        test::MakeDirs(R);
+    }
 };
 
 // The command line of a scheduled run: no window, one sync, then exit.

@@ -25,16 +25,9 @@ using test::ReadFile;
 using test::SetMtime;
 using test::WriteFile;
 
-struct RecordSafetyTest : ::testing::Test {
-    ProgramFolder pf;
-    std::string L = pf / "L";
-    std::string R = pf / "R";
+struct RecordSafetyTest : PairFolderTest {
     std::string stateFolder = pf.Prog() + "/VarnelFileSyncSettings";
 
-    void SetUp() override {
-        test::MakeDirs(L);
-        test::MakeDirs(R);
-    }
     // Program Logs (*.kvo) synced between L and R.
     void Settings(const std::string& extra = "") const {
         pf.Settings("LogToFile=1\nSleepTimeCopy=0\n" + extra + "[Paths]\nLPLog=" + L +

@@ -15,15 +15,7 @@ using test::ReadFile;
 using test::SetMtime;
 using test::WriteFile;
 
-struct SyncRunTest : ::testing::Test {
-    ProgramFolder pf;
-    std::string L = pf / "L";
-    std::string R = pf / "R";
-
-    void SetUp() override {
-        test::MakeDirs(L);
-        test::MakeDirs(R);
-    }
+struct SyncRunTest : PairFolderTest {
     std::string Pair(const char* key) const {
         return std::string("L") + key + "=" + L + "\nR" + key + "=" + R + "\n";
     }

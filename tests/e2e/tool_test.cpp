@@ -67,15 +67,11 @@ TEST(ToolE2E, HelpVersionAndRefusedWordsReadAndWriteNothing) {
     }
 }
 
-struct PreviewTest : ::testing::Test {
-    ProgramFolder pf;
-    std::string L = pf / "L";
-    std::string R = pf / "R";
+struct PreviewTest : PairFolderTest {
     std::string B = pf / "B";
 
     void SetUp() override {
-        test::MakeDirs(L);
-        test::MakeDirs(R);
+        PairFolderTest::SetUp();
         test::MakeDirs(B);
     }
 };
