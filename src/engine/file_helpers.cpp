@@ -166,6 +166,11 @@ std::optional<platform::DiskSpace> QuerySpace(platform::FileSystem& fs, const st
 
 }  // namespace
 
+bool FreeSpaceUnknown(platform::FileSystem& fs, const std::string& path) {
+    const auto space = QuerySpace(fs, path);
+    return space && space->total == 0;
+}
+
 double GetFreeSpace(platform::FileSystem& fs, const std::string& path) {
     const auto space = QuerySpace(fs, path);
     return space ? static_cast<double>(space->availableToUser) : 0.0;

@@ -67,6 +67,9 @@ bool FileExists(platform::FileSystem& fs, const std::string& path);
 bool MakeFolderPath(platform::FileSystem& fs, const std::string& path);
 int64_t GetFileSizeBytes(platform::FileSystem& fs, const std::string& path);
 bool SetFileDate(platform::FileSystem& fs, const std::string& path, const LocalDateTime& when);
+// A file system that reports no size at all (many FUSE drivers, some shares) tells nothing
+// of its free space: that is not "no space".
+bool FreeSpaceUnknown(platform::FileSystem& fs, const std::string& path);
 double GetFreeSpace(platform::FileSystem& fs, const std::string& path);
 double GetTotalSpace(platform::FileSystem& fs, const std::string& path);
 

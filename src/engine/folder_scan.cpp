@@ -1,6 +1,7 @@
 #include "engine/folder_scan.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <limits>
@@ -15,6 +16,7 @@
 #include "engine/state_files.h"
 #include "engine/task_line.h"
 #include "platform/file_system.h"
+#include "platform/folder_traits.h"
 #include "platform/name_patterns.h"
 #include "platform/name_table.h"
 #include "platform/open_folder.h"
@@ -85,6 +87,10 @@ enum class Reason : uint8_t {
     RemoteChangedAfterSync,
     RemoteGoneLocally,
     RemoteNotSynced,
+    LocalChangedOnly,
+    RemoteChangedOnly,
+    BothChangedRemoteNewer,
+    BothChangedLocalNewer,
 };
 
 std::string DecisionText(Reason reason, std::string_view view) {
@@ -116,6 +122,22 @@ std::string DecisionText(Reason reason, std::string_view view) {
             return "Remote copy of \"" + name +
                    "\" needs to be copied to local folder because it doesn't exist in local "
                    "folder and has not been synced previously";
+        case Reason::LocalChangedOnly:
+            return "Remote copy of \"" + name +
+                   "\" needs to be replaced because only the local copy changed since the last "
+                   "sync";
+        case Reason::RemoteChangedOnly:
+            return "Local copy of \"" + name +
+                   "\" needs to be replaced because only the remote copy changed since the last "
+                   "sync";
+        case Reason::BothChangedRemoteNewer:
+            return "Local copy of \"" + name +
+                   "\" needs to be replaced since remote copy is newer (both copies changed "
+                   "since the last sync)";
+        case Reason::BothChangedLocalNewer:
+            return "Remote copy of \"" + name +
+                   "\" needs to be replaced since local copy is newer (both copies changed "
+                   "since the last sync)";
     }
     return {};
 }
@@ -193,16 +215,22 @@ class SortedWalk {
     // Files that could not be read have an empty name in the table and are passed over.
     explicit SortedWalk(const platform::NameTable& names) : table_(&names) {}
 
-    bool Holds(std::string_view name) {
+    // Where the pair's file systems fold case, a name the other side lists in another case
+    // is the same file.
+    void IgnoreCase() { ignoreCase_ = true; }
+
+    // The other side's spelling of the name, when it listed it.
+    std::optional<std::string_view> Find(std::string_view name) {
         const std::size_t count = names_ ? names_->size() : table_->Size();
         for (; next_ < count; ++next_) {
             const std::string_view listed = Listed(next_);
             if (listed.empty()) continue;
-            const int order = platform::CompareIgnoringCase(listed, name);
-            if (order > 0) return false;
-            if (order == 0) return true;
+            const int order = ignoreCase_ ? platform::CompareFolded(listed, name)
+                                          : platform::CompareIgnoringCase(listed, name);
+            if (order > 0) return std::nullopt;
+            if (order == 0) return listed;
         }
-        return false;
+        return std::nullopt;
     }
 
   private:
@@ -213,7 +241,56 @@ class SortedWalk {
     const std::vector<std::string>* names_ = nullptr;
     const platform::NameTable* table_ = nullptr;
     std::size_t next_ = 0;
+    bool ignoreCase_ = false;
 };
+
+// The look-up errors of a share that dropped or stopped answering, as opposed to a file
+// that is not there or not a regular file.
+bool IsShareTrouble(int error) {
+    return error == EIO || error == ENOTCONN || error == ESTALE || error == ETIMEDOUT ||
+           error == EHOSTDOWN || error == EHOSTUNREACH || error == ECONNABORTED ||
+           error == ECONNRESET || error == ENETDOWN || error == ENETUNREACH;
+}
+
+// A changed side: another time or size than at the last completed sync.
+bool Differs(const ScannedFile& now, int64_t seconds, int64_t size) {
+    return now.modifiedSeconds != seconds || now.size != size;
+}
+
+// The name in the other case of every letter, to ask a folder whether it folds case.
+std::string SwappedCase(std::string_view name) {
+    std::string swapped(name);
+    for (char& c : swapped) {
+        if (c >= 'a' && c <= 'z') {
+            c = static_cast<char>(c - 'a' + 'A');
+        } else if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return swapped;
+}
+
+// Whether a folder's file system folds case, asked of the folder itself: a listed name in
+// the other case is found too, and is not a second listed file. Nothing when no listed name
+// has a letter to swap.
+std::optional<bool> ProbeFoldsCase(const std::vector<std::string>& names,
+                                   const platform::OpenFolder& folder) {
+    constexpr std::size_t kTries = 4;
+    std::size_t tried = 0;
+    for (const std::string& name : names) {
+        const std::string swapped = SwappedCase(name);
+        if (swapped == name) continue;
+        if (std::binary_search(names.begin(), names.end(), swapped,
+                               [](const auto& a, const auto& b) {
+                                   return platform::CompareIgnoringCase(a, b) < 0;
+                               })) {
+            return false;
+        }
+        if (folder.Info(swapped)) return true;
+        if (++tried == kTries) break;
+    }
+    return tried > 0 ? std::optional<bool>(false) : std::nullopt;
+}
 
 // What a step tells the routine: go on, stop quietly (already reported), or report an error.
 enum class Next { Go, Stop, Error };
@@ -236,6 +313,7 @@ class PairScan {
             LoadPairRecord();
             if (CheckFileSystems() == Next::Stop) return;
             if (ListBoth() == Next::Error) return ReportError();
+            SettleCase();
             ReadLocal();
             ReadRemote();
             ForgetListings();
@@ -303,6 +381,8 @@ class PairScan {
     void LoadPairRecord() {
         localFileSystem_ = fs_.FileSystemId(local_);
         remoteFileSystem_ = fs_.FileSystemId(remote_);
+        localTraits_ = fs_.DescribeFolder(local_);
+        remoteTraits_ = fs_.DescribeFolder(remote_);
         if (ctx_.state.FirstRun || ctx_.state.Abnormal == 1) return;
         std::optional<PairRecord> record = LoadStatePair(ctx_, cat_);
         if (record && (record->localPath != local_ || record->remotePath != remote_)) {
@@ -319,10 +399,9 @@ class PairScan {
     // state, until the operator remounts the share or chooses the path again.
     Next CheckFileSystems() {
         const char* moved = nullptr;
-        if (record_.localFileSystem && *record_.localFileSystem != localFileSystem_.value_or(0)) {
+        if (!SameSide(record_.localIdentity, record_.localFileSystem, localTraits_)) {
             moved = "Local";
-        } else if (record_.remoteFileSystem &&
-                   *record_.remoteFileSystem != remoteFileSystem_.value_or(0)) {
+        } else if (!SameSide(record_.remoteIdentity, record_.remoteFileSystem, remoteTraits_)) {
             moved = "Remote";
         }
         if (moved == nullptr) return Next::Go;
@@ -333,6 +412,18 @@ class PairScan {
         LogLine(ctx_, TimeStamp(ctx_) + " - Scan    " + message);
         ctx_.state.RunHadFailure = true;
         return Next::Stop;
+    }
+
+    // The folder that was synced last time, told by its identity, which a remount keeps and
+    // a bare mount point, a bind mount or another share at the path do not. A record of an
+    // earlier version kept the device number instead: network and FUSE file systems get a
+    // new one at every mount, so there only the identity written from now on can tell.
+    static bool SameSide(const std::optional<std::string>& identity,
+                         const std::optional<uint64_t>& device,
+                         const std::optional<platform::FolderTraits>& now) {
+        if (identity) return now && now->identity == *identity;
+        if (device) return now && (now->device == *device || now->deviceChangesOnMount);
+        return true;
     }
 
     // Fresh listings of both folders, each folder kept open for the look-ups that follow;
@@ -360,6 +451,49 @@ class PairScan {
         return Next::Go;
     }
 
+    // Whether names are matched without regard to case: where either folder's file system
+    // folds it, "Show.kvo" on one side and "show.kvo" on the other are one file. Asked of the
+    // folders themselves; a folder without a name to ask goes by its file system's type.
+    void SettleCase() {
+        localFolds_ = FoldsCase(localNames_, *localFolder_, localTraits_);
+        remoteFolds_ = FoldsCase(remoteNames_, *remoteFolder_, remoteTraits_);
+        ignoreCase_ = localFolds_ || remoteFolds_;
+        if (!ignoreCase_) return;
+        FindCaseClashes(localNames_, local_, remoteFolds_ ? remote_ : local_);
+        FindCaseClashes(remoteNames_, remote_, localFolds_ ? local_ : remote_);
+    }
+
+    static bool FoldsCase(const std::vector<std::string>& names, const platform::OpenFolder& folder,
+                          const std::optional<platform::FolderTraits>& traits) {
+        if (const std::optional<bool> probed = ProbeFoldsCase(names, folder)) return *probed;
+        return traits && traits->foldsCase;
+    }
+
+    // Two names of one side that differ only in case meet one file on a side that folds
+    // case: neither can be copied there, and neither may be deleted for want of a twin. They
+    // are left alone, with a line that names them. The listing is sorted without regard to
+    // case, so such names lie side by side.
+    void FindCaseClashes(const std::vector<std::string>& names, const std::string& folder,
+                         const std::string& foldingFolder) {
+        for (std::size_t i = 1; i < names.size(); ++i) {
+            if (!platform::SameFolded(names[i - 1], names[i])) continue;
+            SkipForCase(folder, names[i - 1], names[i], foldingFolder);
+        }
+    }
+
+    void SkipForCase(const std::string& folder, std::string_view a, std::string_view b,
+                     const std::string& foldingFolder) {
+        if (!caseSkipped_.insert(platform::FoldCase(a)).second) return;
+        LogLine(ctx_, TimeStamp(ctx_) + " - Scan    Skipped " + folder + "\"" +
+                          Printable(std::string(a)) + "\" and \"" + Printable(std::string(b)) +
+                          "\": the names differ only in case and " + foldingFolder +
+                          " does not tell case apart");
+    }
+
+    bool SkippedForCase(std::string_view name) const {
+        return !caseSkipped_.empty() && caseSkipped_.count(platform::FoldCase(name)) > 0;
+    }
+
     // Room for a side's files and names. A side whose names a table cannot number (beyond
     // four thousand million names or bytes) is not scanned at all rather than in part.
     static bool Reserve(const std::vector<std::string>& names, ScannedSide& side) {
@@ -378,8 +512,9 @@ class PairScan {
         stage_ = kStageReadingLocal;
         step_ = "Analyzing " + local_ + " Contents";
         SortedWalk remoteListed(remoteNames_);
-        ReadEntries(localNames_, local_, *localFolder_, *remoteFolder_, remoteListed, 5, 15,
-                    localSide_);
+        if (ignoreCase_) remoteListed.IgnoreCase();
+        ReadEntries(localNames_, local_, *localFolder_, remote_, *remoteFolder_, remoteFolds_,
+                    remoteListed, 5, 15, localSide_);
     }
 
     // The same for the remote files, the folders swapped.
@@ -387,8 +522,9 @@ class PairScan {
         stage_ = kStageReadingRemote;
         step_ = "Analyzing " + remote_ + " Contents";
         SortedWalk localListed(localSide_.names);
-        ReadEntries(remoteNames_, remote_, *remoteFolder_, *localFolder_, localListed, 20, 10,
-                    remoteSide_);
+        if (ignoreCase_) localListed.IgnoreCase();
+        ReadEntries(remoteNames_, remote_, *remoteFolder_, local_, *localFolder_, localFolds_,
+                    localListed, 20, 10, remoteSide_);
     }
 
     // Whether a name is on the other side has been asked for every listed name: what the
@@ -402,20 +538,39 @@ class PairScan {
     // One entry per listed name; a file that cannot be read becomes a blank entry. Every
     // name read moves into the side's table, and the listing is let go.
     void ReadEntries(std::vector<std::string>& names, const std::string& folder,
-                     const platform::OpenFolder& open, const platform::OpenFolder& other,
-                     SortedWalk& otherListed, int base, int span, ScannedSide& side) {
+                     const platform::OpenFolder& open, const std::string& otherFolder,
+                     const platform::OpenFolder& other, bool otherFolds, SortedWalk& otherListed,
+                     int base, int span, ScannedSide& side) {
         const std::size_t n = names.size();
         for (std::size_t i = 1; i <= n; ++i) {
             std::string& name = names[i - 1];
             ScannedFile& file = side.files[i - 1];
+            const std::optional<std::string_view> spelled = otherListed.Find(name);
+            // A twin spelled otherwise on a side that tells case apart cannot be addressed by
+            // this side's name: both are left alone.
+            if (spelled && *spelled != name && !otherFolds) {
+                SkipForCase(folder, name, *spelled, folder);
+            }
+            if (SkippedForCase(name)) {
+                Blank(side, file, name);
+                unreadable_.push_back(name);
+                std::string().swap(name);
+                continue;
+            }
             // A look-up of the other side that fails is no proof the file is missing there:
             // taken for "not there", a dropped share would turn synced files into deletions.
+            errno = 0;
             const platform::Presence twin =
-                otherListed.Holds(name) ? platform::Presence::Present : other.Lookup(name);
-            if (twin == platform::Presence::Unknown || !ReadFileInfo(open, name, file)) {
-                file = ScannedFile{};
-                side.names.Add({});
+                spelled ? platform::Presence::Present : other.Lookup(name);
+            if (twin == platform::Presence::Unknown) {
+                NoteShareTrouble(errno);
+                SkipUnreadable(otherFolder, name);
+            } else if (errno = 0; !ReadFileInfo(open, name, file)) {
+                NoteShareTrouble(errno);
                 SkipUnreadable(folder, name);
+            }
+            if (twin == platform::Presence::Unknown || !file.readable) {
+                Blank(side, file, name);
                 std::string().swap(name);
                 continue;
             }
@@ -429,6 +584,17 @@ class PairScan {
             Pause();
         }
         std::vector<std::string>().swap(names);
+    }
+
+    static void Blank(ScannedSide& side, ScannedFile& file, const std::string&) {
+        file = ScannedFile{};
+        side.names.Add({});
+    }
+
+    // A file that could not be read because its share stopped answering is a failure of the
+    // run, not a name left out quietly: every file of a dropped share would be.
+    void NoteShareTrouble(int error) {
+        if (IsShareTrouble(error)) ctx_.state.RunHadFailure = true;
     }
 
     // A name that cannot be read now is left as the last sync recorded it: the comparison
@@ -457,6 +623,18 @@ class PairScan {
         // As on a first sync, one-sided files are then copied and nothing is deleted.
         if (ctx_.state.FirstRun || ctx_.state.Abnormal == 1 || otherPair_) return;
         previousAvailable_ = LoadStateFile(ctx_, cat_, previous_, false);
+        if (previousAvailable_ && ignoreCase_) FoldPrevious();
+        if (previousAvailable_) LoadSyncedSides(ctx_, cat_, synced_, ignoreCase_);
+    }
+
+    // The recorded names as a side that folds case finds them: a name recorded as
+    // "show.kvo" is the file "Show.kvo" there.
+    void FoldPrevious() {
+        platform::NameTable folded;
+        for (uint32_t i = 0; i < previous_.Size(); ++i)
+            folded.Add(platform::FoldCase(previous_.Name(i)));
+        folded.Seal();
+        previous_ = std::move(folded);
     }
 
     // A file the previous contents would delete but that was modified after the last
@@ -466,10 +644,44 @@ class PairScan {
     }
 
     bool InPrevious(std::string_view name) const {
-        return previousAvailable_ && previous_.Contains(name);
+        if (!previousAvailable_) return false;
+        return ignoreCase_ ? previous_.Contains(platform::FoldCase(name))
+                           : previous_.Contains(name);
+    }
+
+    // What the side held at the last completed sync; nothing without a record of it (a first
+    // sync, a record of an earlier version, a name not synced then).
+    const SyncedSides* SidesAtLastSync(std::string_view name) const {
+        return InPrevious(name) ? synced_.Find(name) : nullptr;
+    }
+
+    // Changed since the last completed sync: against the side's own record where there is
+    // one (a time in the future or a server's clock says nothing then); without one, a time
+    // later than that sync.
+    bool ChangedSinceLastSync(std::string_view name, const ScannedFile& file, bool remote) const {
+        if (const SyncedSides* was = SidesAtLastSync(name)) {
+            return remote ? Differs(file, was->remoteSeconds, was->remoteSize)
+                          : Differs(file, was->localSeconds, was->localSize);
+        }
+        return ChangedAfterLastSync(file);
+    }
+
+    void RecordSides(std::string_view name, const ScannedFile& local, const ScannedFile& remote) {
+        if (sidesOut_) {
+            sidesOut_->Add(name, SyncedSides{local.modifiedSeconds, local.size,
+                                             remote.modifiedSeconds, remote.size});
+        }
+    }
+
+    // A name the record keeps as it was (a deletion planned, a file left alone this run).
+    void KeepSides(std::string_view name) {
+        if (const SyncedSides* was = SidesAtLastSync(name); was && sidesOut_) {
+            sidesOut_->Add(name, *was);
+        }
     }
 
     void CompareBoth() {
+        sidesOut_ = std::make_unique<SyncedSidesWriter>(ctx_, cat_);
         CompareLocal();
         CompareRemote();
     }
@@ -496,18 +708,38 @@ class PairScan {
         const ScannedFile& file = localSide_.files[number];
         if (file.onOtherSide) return ApplyDateRule(number, name, i);
         const bool synced = InPrevious(name);
-        if (synced && ChangedAfterLastSync(file)) {
+        if (synced && ChangedSinceLastSync(name, file, false)) {
+            if (DestinationRefuses(name, local_, remote_, remoteTraits_)) return;
             Plan(Reason::LocalChangedAfterSync, number);
             newContents_.push_back({number, false});
             return;
         }
         if (synced) {
+            KeepSides(name);
             Plan(Reason::LocalGoneRemotely, number);
             return;
         }
         stage_ = FileStage(kStageLocalOnly, i);
+        if (DestinationRefuses(name, local_, remote_, remoteTraits_)) return;
         Plan(Reason::LocalNotSynced, number);
         newContents_.push_back({number, false});
+    }
+
+    // A name the destination's file system cannot hold (a Windows share or disk and "a:b",
+    // "news.", "CON.kvo") is not attempted: the copy would fail late, and a share's client
+    // then answers every look-up of the folder with errors for a while, which would cancel
+    // the pair's later tasks. It is said once and the rest of the pair syncs; a name the
+    // last sync recorded stays recorded.
+    bool DestinationRefuses(std::string_view name, const std::string& from, const std::string& to,
+                            const std::optional<platform::FolderTraits>& traits) {
+        if (!traits || !traits->restrictsNames) return false;
+        const std::optional<std::string> problem = platform::WindowsNameProblem(name);
+        if (!problem) return false;
+        LogLine(ctx_, TimeStamp(ctx_) + " - Scan    Skipped " + from +
+                          Printable(std::string(name)) + ": its name cannot be held by " + to +
+                          " (" + *problem + ")");
+        unreadable_.emplace_back(name);
+        return true;
     }
 
     // The remote time is read again now: the remote listing may be minutes old. Only a
@@ -527,10 +759,34 @@ class PairScan {
             return;
         }
         newContents_.push_back({number, false});
-        const int64_t d = remote->modifiedSeconds - localSide_.files[number].modifiedSeconds;
+        const ScannedFile& local = localSide_.files[number];
+        const ScannedFile twin = FromInfo(*remote);
+        bool both = false;
+        if (SidesAtLastSync(name)) {
+            const bool localChanged = ChangedSinceLastSync(name, local, false);
+            const bool remoteChanged = ChangedSinceLastSync(name, twin, true);
+            // Unchanged on both sides, or changed alike: nothing to carry.
+            if ((!localChanged && !remoteChanged) ||
+                (local.modifiedSeconds == twin.modifiedSeconds && local.size == twin.size)) {
+                return RecordSides(name, local, twin);
+            }
+            // One side changed: it wins, whatever the two clocks say.
+            if (localChanged != remoteChanged) {
+                remoteReads_.push_back(twin);
+                return Plan(localChanged ? Reason::LocalChangedOnly : Reason::RemoteChangedOnly,
+                            number);
+            }
+            both = true;
+        }
+        const int64_t d = twin.modifiedSeconds - local.modifiedSeconds;
         const bool remoteNewer = d > ctx_.state.FileDateTolerance;
-        if (!remoteNewer && d >= 0) return;
-        remoteReads_.push_back(FromInfo(*remote));
+        if (!remoteNewer && d >= 0) return RecordSides(name, local, twin);
+        remoteReads_.push_back(twin);
+        if (both) {
+            return Plan(
+                remoteNewer ? Reason::BothChangedRemoteNewer : Reason::BothChangedLocalNewer,
+                number);
+        }
         Plan(remoteNewer ? Reason::RemoteNewer : Reason::LocalNewer, number);
     }
 
@@ -558,16 +814,19 @@ class PairScan {
             return;
         }
         const bool synced = InPrevious(name);
-        if (synced && ChangedAfterLastSync(file)) {
+        if (synced && ChangedSinceLastSync(name, file, true)) {
+            if (DestinationRefuses(name, remote_, local_, localTraits_)) return;
             Plan(Reason::RemoteChangedAfterSync, number);
             newContents_.push_back({number, true});
             return;
         }
         if (synced) {
+            KeepSides(name);
             Plan(Reason::RemoteGoneLocally, number);
             return;
         }
         stage_ = FileStage(kStageRemoteOnly, i);
+        if (DestinationRefuses(name, remote_, local_, localTraits_)) return;
         Plan(Reason::RemoteNotSynced, number);
         newContents_.push_back({number, true});
     }
@@ -587,10 +846,14 @@ class PairScan {
                 task.kind = kTaskDelete;
                 break;
             case Reason::RemoteNewer:
+            case Reason::RemoteChangedOnly:
+            case Reason::BothChangedRemoteNewer:
                 task.kind = kTaskReplace;
                 task.firstIsRemote = true;
                 break;
             case Reason::LocalNewer:
+            case Reason::LocalChangedOnly:
+            case Reason::BothChangedLocalNewer:
                 task.kind = kTaskReplace;
                 break;
             case Reason::RemoteChangedAfterSync:
@@ -732,10 +995,16 @@ class PairScan {
                     sink(name);
             },
             true);
-        NoteScannedPair(
-            ctx_, ScannedPair{cat_, local_, remote_, scanStarted_, localFileSystem_.value_or(0),
-                              remoteFileSystem_.value_or(0)});
+        for (const std::string& name : keptUnreadable_)
+            KeepSides(name);
+        if (sidesOut_) sidesOut_->Finish();
+        NoteScannedPair(ctx_, ScannedPair{cat_, local_, remote_, scanStarted_,
+                                          IdentityOf(localTraits_), IdentityOf(remoteTraits_)});
         SetProgress(98);
+    }
+
+    static std::string IdentityOf(const std::optional<platform::FolderTraits>& traits) {
+        return traits ? traits->identity : std::string();
     }
 
     void Finish() {
@@ -840,6 +1109,14 @@ class PairScan {
     int64_t scanStarted_ = 0;
     std::optional<uint64_t> localFileSystem_;
     std::optional<uint64_t> remoteFileSystem_;
+    std::optional<platform::FolderTraits> localTraits_;
+    std::optional<platform::FolderTraits> remoteTraits_;
+    bool localFolds_ = false;
+    bool remoteFolds_ = false;
+    bool ignoreCase_ = false;                      // names are matched without regard to case
+    std::unordered_set<std::string> caseSkipped_;  // folded names left alone for their case
+    SyncedSidesTable synced_;
+    std::unique_ptr<SyncedSidesWriter> sidesOut_;
     std::vector<std::string> unreadable_;
     std::vector<RecordedName> newContents_;
     std::vector<std::string> keptUnreadable_;  // recorded after newContents_

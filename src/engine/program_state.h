@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -16,8 +17,9 @@ struct ScannedPair {
     std::string localPath;
     std::string remotePath;
     int64_t scanStarted = 0;  // UTC seconds since the epoch
-    uint64_t localFileSystem = 0;
-    uint64_t remoteFileSystem = 0;
+    // Which folders they were: the identities of both sides (see platform::FolderTraits).
+    std::string localIdentity;
+    std::string remoteIdentity;
 };
 
 // A stored setting the loader could not read as its kind: what the operator typed, and the
@@ -85,6 +87,9 @@ struct ProgramState {
     // record failed (empty while none has). A run whose record could not be written
     // commits nothing.
     std::vector<ScannedPair> ScannedPairs;
+    // Categories whose share stopped answering during this run's tasks: their remaining
+    // tasks are left for the next run.
+    std::set<std::string> ShareTroubleCategories;
     std::string RecordWriteFailure;
 };
 

@@ -9,6 +9,7 @@
 #include "engine/text_helpers.h"
 #include "form/folder_categories.h"
 #include "platform/file_system.h"
+#include "platform/name_patterns.h"
 #include "platform/record_file.h"
 
 namespace vfs {
@@ -23,6 +24,8 @@ constexpr std::string_view kLineBreak = "\r\n";
 constexpr const char* kCommittedExtension = ".dat";
 constexpr const char* kPendingExtension = ".tmp";
 constexpr const char* kPairExtension = ".pair";
+constexpr const char* kSidesExtension = ".sides";
+constexpr const char* kPendingSidesExtension = ".sides-new";
 
 std::string_view TrimBlanks(std::string_view text) {
     const std::size_t first = text.find_first_not_of(' ');
@@ -69,6 +72,11 @@ std::string StateFilePath(const std::string& folder, const std::string& baseName
 
 std::string CategoryFilePath(const Context& ctx, const std::string& category, bool pending) {
     return StateFilePath(StateFolder(ctx), StateBaseName(category), pending);
+}
+
+std::string SidesFilePath(const Context& ctx, const std::string& category, bool pending) {
+    return StateFolder(ctx) + kSep + StateBaseName(category) +
+           (pending ? kPendingSidesExtension : kSidesExtension);
 }
 
 bool LoadNames(const std::string& path, std::vector<std::string>& names) {
@@ -248,6 +256,21 @@ namespace {
 constexpr std::string_view kLastSyncKey = "LastSync=";
 constexpr std::string_view kLocalFileSystemKey = "LocalFileSystem=";
 constexpr std::string_view kRemoteFileSystemKey = "RemoteFileSystem=";
+constexpr std::string_view kLocalIdentityKey = "LocalFolder=";
+constexpr std::string_view kRemoteIdentityKey = "RemoteFolder=";
+
+std::optional<std::string> TextAfter(std::string_view line, std::string_view key) {
+    if (!line.starts_with(key)) return std::nullopt;
+    return std::string(line.substr(key.size()));
+}
+
+// An identity is one line of the record, whatever the mount table held.
+std::string OneLine(std::string text) {
+    for (char& c : text) {
+        if (c == '\r' || c == '\n') c = '?';
+    }
+    return text;
+}
 
 std::string PairRecordPath(const Context& ctx, const std::string& category) {
     return StateFolder(ctx) + kSep + StateBaseName(category) + kPairExtension;
@@ -275,18 +298,26 @@ std::string PairRecordText(const PairRecord& record) {
     if (record.remoteFileSystem) {
         text += std::string(kRemoteFileSystemKey) + std::to_string(*record.remoteFileSystem) + br;
     }
+    if (record.localIdentity) {
+        text += std::string(kLocalIdentityKey) + OneLine(*record.localIdentity) + br;
+    }
+    if (record.remoteIdentity) {
+        text += std::string(kRemoteIdentityKey) + OneLine(*record.remoteIdentity) + br;
+    }
     return text;
 }
 
 std::optional<PairRecord> ParsePairRecord(const std::string& text) {
     const std::vector<std::string> lines = ParseStateText(text);
     if (lines.size() < 2) return std::nullopt;
-    PairRecord record{lines[0], lines[1], {}, {}, {}};
+    PairRecord record{lines[0], lines[1], {}, {}, {}, {}, {}};
     for (std::size_t i = 2; i < lines.size(); ++i) {
         const std::string_view line = lines[i];
         if (auto v = ValueAfter<int64_t>(line, kLastSyncKey)) record.lastSync = v;
         if (auto v = ValueAfter<uint64_t>(line, kLocalFileSystemKey)) record.localFileSystem = v;
         if (auto v = ValueAfter<uint64_t>(line, kRemoteFileSystemKey)) record.remoteFileSystem = v;
+        if (auto v = TextAfter(line, kLocalIdentityKey)) record.localIdentity = v;
+        if (auto v = TextAfter(line, kRemoteIdentityKey)) record.remoteIdentity = v;
     }
     return record;
 }
@@ -313,6 +344,8 @@ void DeleteStateFiles(const Context& ctx, const std::string& category) {
     // The pair record goes with the names: a pair whose state was discarded (its path chosen
     // again, its row moved) starts afresh, also on a file system other than the recorded one.
     platform::RemoveFile(PairRecordPath(ctx, category));
+    platform::RemoveFile(SidesFilePath(ctx, category, false));
+    platform::RemoveFile(SidesFilePath(ctx, category, true));
 }
 
 void DeleteAllStateFiles(const Context& ctx, bool pending) {
@@ -320,6 +353,7 @@ void DeleteAllStateFiles(const Context& ctx, bool pending) {
     if (!FolderExists(StateFolder(ctx))) return;
     for (const std::string& category : AllStateCategories(ctx)) {
         platform::RemoveFile(CategoryFilePath(ctx, category, pending));
+        platform::RemoveFile(SidesFilePath(ctx, category, pending));
     }
 }
 
@@ -329,8 +363,8 @@ namespace {
 void WritePairRecords(Context& ctx) {
     for (const ScannedPair& pair : ctx.state.ScannedPairs) {
         if (!platform::IsRegularFile(CategoryFilePath(ctx, pair.category, true))) continue;
-        const PairRecord record{pair.localPath, pair.remotePath, pair.scanStarted,
-                                pair.localFileSystem, pair.remoteFileSystem};
+        const PairRecord record{pair.localPath,     pair.remotePath,    pair.scanStarted, {}, {},
+                                pair.localIdentity, pair.remoteIdentity};
         const std::string path = PairRecordPath(ctx, pair.category);
         const std::string text = PairRecordText(record);
         // No rewrite (and no flush) for an unchanged record.
@@ -340,12 +374,22 @@ void WritePairRecords(Context& ctx) {
     }
 }
 
+// The sides go with the names they describe: a run that wrote none leaves none from an
+// earlier run behind, which would describe files this run did not see.
+bool ReplaceSides(Context& ctx, const std::string& category) {
+    const std::string pending = SidesFilePath(ctx, category, true);
+    const std::string committed = SidesFilePath(ctx, category, false);
+    if (platform::IsRegularFile(pending)) return platform::ReplaceByRename(pending, committed);
+    return !platform::IsRegularFile(committed) || platform::RemoveFile(committed);
+}
+
 void ReplaceCommittedStates(Context& ctx) {
     for (const std::string& category : AllStateCategories(ctx)) {
         const std::string pendingPath = CategoryFilePath(ctx, category, true);
         if (!platform::IsRegularFile(pendingPath)) continue;
         errno = 0;
-        if (!platform::ReplaceByRename(pendingPath, CategoryFilePath(ctx, category, false))) {
+        if (!ReplaceSides(ctx, category) ||
+            !platform::ReplaceByRename(pendingPath, CategoryFilePath(ctx, category, false))) {
             return NoteRecordWriteFailure(ctx, errno);
         }
     }
@@ -375,6 +419,7 @@ void CommitStateFiles(Context& ctx) {
 
 void BeginRunRecord(Context& ctx) {
     ctx.state.ScannedPairs.clear();
+    ctx.state.ShareTroubleCategories.clear();
     ctx.state.RecordWriteFailure.clear();
 }
 
@@ -404,6 +449,97 @@ void KeepInPendingState(Context& ctx, const std::string& category, const std::st
     }
     names.push_back(fileName);
     WriteRecord(ctx, path, names);
+}
+
+namespace {
+
+constexpr char kSidesSeparator = '\x01';
+
+std::optional<int64_t> NumberOf(std::string_view text) {
+    int64_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    return value;
+}
+
+}  // namespace
+
+void SyncedSidesTable::Load(const std::string& text, bool ignoreCase) {
+    ignoreCase_ = ignoreCase;
+    sides_.clear();
+    ForEachStateName(text, [&](std::string_view line) {
+        const std::vector<std::string_view> fields = SplitFields(line);
+        if (fields.size() != 5 || fields[0].empty()) return;
+        const auto ls = NumberOf(fields[1]), lz = NumberOf(fields[2]);
+        const auto rs = NumberOf(fields[3]), rz = NumberOf(fields[4]);
+        if (!ls || !lz || !rs || !rz) return;
+        sides_[Key(fields[0])] = SyncedSides{*ls, *lz, *rs, *rz};
+    });
+}
+
+std::string SyncedSidesTable::Key(std::string_view name) const {
+    return ignoreCase_ ? platform::FoldCase(name) : std::string(name);
+}
+
+const SyncedSides* SyncedSidesTable::Find(std::string_view name) const {
+    if (sides_.empty()) return nullptr;
+    const auto found = sides_.find(Key(name));
+    return found == sides_.end() ? nullptr : &found->second;
+}
+
+bool LoadSyncedSides(const Context& ctx, const std::string& category, SyncedSidesTable& table,
+                     bool ignoreCase) {
+    table.Load({}, ignoreCase);
+    if (StateFolder(ctx).empty()) return false;
+    const std::optional<std::string> text =
+        platform::ReadRegularFile(SidesFilePath(ctx, category, false));
+    if (!text) return false;
+    table.Load(*text, ignoreCase);
+    return !table.Empty();
+}
+
+std::string SyncedSidesLine(std::string_view name, const SyncedSides& sides) {
+    std::string line(name);
+    for (int64_t value :
+         {sides.localSeconds, sides.localSize, sides.remoteSeconds, sides.remoteSize}) {
+        line += kSidesSeparator;
+        line += std::to_string(value);
+    }
+    line += kLineBreak;
+    return line;
+}
+
+SyncedSidesWriter::SyncedSidesWriter(Context& ctx, const std::string& category) : ctx_(ctx) {
+    if (ctx.state.Preview || StateFolder(ctx).empty()) return;
+    // The first run of a session makes the folder here; a folder that cannot be made is
+    // reported when the writer finishes.
+    EnsureFolder(StateFolder(ctx));
+    file_ = std::make_unique<platform::AtomicFileWriter>(SidesFilePath(ctx, category, true));
+}
+
+void SyncedSidesWriter::Add(std::string_view name, const SyncedSides& sides) {
+    if (file_) file_->Write(SyncedSidesLine(name, sides));
+}
+
+void SyncedSidesWriter::Finish() {
+    if (!file_) return;
+    errno = 0;
+    // Without any line the file still says "nothing recorded" rather than being left out.
+    if (!file_->Write("") || !file_->Commit()) NoteRecordWriteFailure(ctx_, errno);
+    file_.reset();
+}
+
+void AddSyncedSides(Context& ctx, const std::string& category, std::string_view name,
+                    const SyncedSides& sides) {
+    if (ctx.state.Preview || StateFolder(ctx).empty()) return;
+    const std::string path = SidesFilePath(ctx, category, true);
+    // Only a scan's record is added to: a copy of a run whose record could not be written
+    // has nothing to add to.
+    if (!platform::IsRegularFile(path)) return;
+    errno = 0;
+    if (!platform::AppendToFile(path, SyncedSidesLine(name, sides))) {
+        NoteRecordWriteFailure(ctx, errno);
+    }
 }
 
 std::vector<StateRecord> ParseRecordText(const std::string& text) {

@@ -5,13 +5,16 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "engine/context.h"
 #include "engine/file_helpers.h"
+#include "platform/file_system.h"
 #include "platform/name_table.h"
 
 namespace vfs {
@@ -65,17 +68,21 @@ void KeepInPendingState(Context& ctx, const std::string& category, const std::st
 
 // The record of the folder pair a category's state belongs to, kept beside its state files
 // (base name + ".pair"): the local and the remote folder, one per line, then the time of the
-// pair's last completed sync and the file system each folder lay on then. Records of two
-// lines (written before the rest was kept) read as pairs with no time and no file systems.
+// pair's last completed sync and the identity of each folder then (which folder of which
+// file system it was). Records of two lines (written before the rest was kept) read as pairs
+// with no time and no identities; records that kept device numbers instead of identities
+// read with those.
 // Without this record a pair whose folders were changed in the settings file would be
 // compared with the old pair's names, and files missing from the new folder would be taken
 // for deletions.
 struct PairRecord {
     std::string localPath;
     std::string remotePath;
-    std::optional<int64_t> lastSync;  // UTC seconds since the epoch
-    std::optional<uint64_t> localFileSystem;
+    std::optional<int64_t> lastSync;          // UTC seconds since the epoch
+    std::optional<uint64_t> localFileSystem;  // device numbers, in records of earlier versions
     std::optional<uint64_t> remoteFileSystem;
+    std::optional<std::string> localIdentity;
+    std::optional<std::string> remoteIdentity;
 };
 std::string PairRecordText(const PairRecord& record);
 std::optional<PairRecord> ParsePairRecord(const std::string& text);
@@ -83,6 +90,53 @@ std::optional<PairRecord> ParsePairRecord(const std::string& text);
 std::optional<PairRecord> LoadStatePair(const Context& ctx, const std::string& category);
 // Notes the scanned pair for the commit of this run (a later scan of the category wins).
 void NoteScannedPair(Context& ctx, const ScannedPair& pair);
+
+// What each side held under a name at the last completed sync: its modified time (UTC
+// seconds) and size. A side that did not change since then does not win over one that did,
+// whatever the two clocks say; and a file system that cannot hold a copy's time exactly (in
+// 2-second steps, or stamping its own clock) is not taken for an edit on the next runs.
+struct SyncedSides {
+    int64_t localSeconds = 0;
+    int64_t localSize = 0;
+    int64_t remoteSeconds = 0;
+    int64_t remoteSize = 0;
+};
+
+// The synced sides of a pair's names, kept beside its state files (base name + ".sides",
+// pending ".sides-new"): one line per name, later lines of a name overriding earlier ones,
+// so a task can add the sides of the file it copied without rewriting the rest.
+class SyncedSidesTable {
+  public:
+    // Names are matched without regard to case where the pair's file systems fold it.
+    void Load(const std::string& text, bool ignoreCase);
+    const SyncedSides* Find(std::string_view name) const;
+    bool Empty() const { return sides_.empty(); }
+
+  private:
+    std::string Key(std::string_view name) const;
+
+    bool ignoreCase_ = false;
+    std::unordered_map<std::string, SyncedSides> sides_;
+};
+bool LoadSyncedSides(const Context& ctx, const std::string& category, SyncedSidesTable& table,
+                     bool ignoreCase);
+// One line of the record.
+std::string SyncedSidesLine(std::string_view name, const SyncedSides& sides);
+// The pending record of a scan, written as the comparison settles names; nothing reaches
+// the pending file before Finish, and a scan that stops leaves none.
+class SyncedSidesWriter {
+  public:
+    SyncedSidesWriter(Context& ctx, const std::string& category);
+    void Add(std::string_view name, const SyncedSides& sides);
+    void Finish();
+
+  private:
+    Context& ctx_;
+    std::unique_ptr<platform::AtomicFileWriter> file_;
+};
+// Adds the sides of a name to the category's pending record (a task's copy is done).
+void AddSyncedSides(Context& ctx, const std::string& category, std::string_view name,
+                    const SyncedSides& sides);
 
 // The diagnostic record form: fields separated by the character with code 1.
 struct StateRecord {

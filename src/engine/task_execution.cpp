@@ -57,6 +57,7 @@ struct TaskRun {
     ParsedTask task;
     std::string fileName;
     int32_t TaskStep = 1;
+    const TaskView* view = nullptr;  // what the scan saw; null for a line without one
 
     platform::FileSystem& fs() const { return *ctx.ports.fileSystem; }
 };
@@ -76,6 +77,13 @@ std::string FolderOf(const std::string& path) {
 // The system's own words for why a call failed, for the operator to act on.
 std::string Reason(int error) {
     return error == 0 ? std::string() : " [" + std::string(std::strerror(error)) + "]";
+}
+
+// The look-up errors of a share that dropped or stopped answering: no proof of a change.
+bool IsShareTrouble(int error) {
+    return error == EIO || error == ENOTCONN || error == ESTALE || error == ETIMEDOUT ||
+           error == EHOSTDOWN || error == EHOSTUNREACH || error == ECONNABORTED ||
+           error == ECONNRESET || error == ENETDOWN || error == ENETUNREACH;
 }
 
 std::string YesNo(bool flag) {
@@ -126,6 +134,9 @@ void ForgetInPendingStates(TaskRun& run) {
 // Free space is asked of the destination's folder, which exists whatever the file's name
 // looks like.
 bool EnoughSpace(TaskRun& run, const std::string& source, const std::string& destination) {
+    // Where the file system cannot say, the copy finds out: a full disk fails it, and the
+    // temporary file goes.
+    if (FreeSpaceUnknown(run.fs(), FolderOf(destination))) return true;
     double free = GetFreeSpace(run.fs(), FolderOf(destination));
     const std::optional<platform::EntryState> found = run.fs().Examine(source);
     int64_t size = found && found->regular ? found->size : -1;
@@ -201,6 +212,9 @@ Outcome FailedCopy(TaskRun& run, const platform::CopyResult& result) {
                              " to " + destination + Reason(result.error));
     }
     ForgetInPendingStates(run);
+    // A share that failed in the middle of a copy fails the pair's next tasks too.
+    if (IsShareTrouble(result.error))
+        run.ctx.state.ShareTroubleCategories.insert(run.task.category);
     return Outcome::Failed;
 }
 
@@ -213,6 +227,32 @@ Outcome SwapIn(platform::FileSystem& fs, const std::string& destination,
     if (fs.MoveIntoPlace(temporary, destination, replacing)) return Outcome::Done;
     fs.RemoveFile(temporary);
     return Outcome::Error;
+}
+
+const ScannedPair* PairOf(const Context& ctx, const std::string& category) {
+    for (const ScannedPair& pair : ctx.state.ScannedPairs) {
+        if (pair.category == category) return &pair;
+    }
+    return nullptr;
+}
+
+// The record learns what both sides hold now: the source as the scan saw it (the check
+// before the task and the copy itself made sure it did not change), and the copy as its
+// file system keeps it, which may differ from the source's time (2-second steps, a server
+// that stamps its own clock) without being an edit.
+void RecordCopiedSides(TaskRun& run) {
+    const TaskView* view = run.view;
+    const ScannedPair* pair = PairOf(run.ctx, run.task.category);
+    if (!view || !view->first || !pair) return;
+    const std::optional<platform::EntryState> copy = run.fs().Examine(run.task.secondPath);
+    if (!copy || !copy->regular) return;
+    const platform::EntryState& source = *view->first;
+    const bool fromLocal = view->firstFolder == pair->localPath;
+    const platform::EntryState& local = fromLocal ? source : *copy;
+    const platform::EntryState& remote = fromLocal ? *copy : source;
+    AddSyncedSides(
+        run.ctx, run.task.category, view->fileName,
+        SyncedSides{local.modifiedSeconds, local.size, remote.modifiedSeconds, remote.size});
 }
 
 // A copy onto a file that appeared after the scan is cancelled like a replace: nothing was
@@ -239,7 +279,9 @@ Outcome CopyOrReplace(TaskRun& run, bool backupSuccess) {
     std::string temporary;
     const platform::CopyResult copied = CopyIntoTemporary(run.ctx, source, folder, temporary);
     if (!copied) return FailedCopy(run, copied);
-    return SwapIn(run.fs(), destination, temporary, replacing);
+    const Outcome outcome = SwapIn(run.fs(), destination, temporary, replacing);
+    if (outcome == Outcome::Done) RecordCopiedSides(run);
+    return outcome;
 }
 
 Outcome DeleteTask(TaskRun& run, bool backupSuccess) {
@@ -284,42 +326,99 @@ bool SameAsScanned(const std::optional<platform::EntryState>& then,
            then->modifiedNanoseconds == now->modifiedNanoseconds;
 }
 
+// What stands in the way of a task, in the operator's words.
+struct Obstacle {
+    std::string what;
+    bool fileChanged = false;  // the file itself is not as the scan saw it
+    int shareError = 0;        // the look-up failed as a dropped share fails it
+};
+
 // A share that went away leaves its bare mount point behind: the path is still a folder,
 // but on another file system, and whatever is written there is lost when the share returns.
-bool SameFileSystem(platform::FileSystem& fs, const std::string& folder,
-                    const std::optional<uint64_t>& then) {
+std::optional<Obstacle> FolderMoved(platform::FileSystem& fs, const std::string& folder,
+                                    const std::optional<uint64_t>& then) {
+    errno = 0;
     const std::optional<uint64_t> now = fs.FileSystemId(folder);
-    return then && now && *then == *now;
+    if (then && now && *then == *now) return std::nullopt;
+    if (!now && IsShareTrouble(errno)) return Obstacle{folder, false, errno};
+    return Obstacle{folder + " is no longer on the file system it was on at the scan"};
 }
 
-// What is no longer as the scan saw it, in the operator's words; nothing when all is.
-std::optional<std::string> WhatChangedSinceTheScan(TaskRun& run, const TaskView& view) {
+std::optional<Obstacle> FileChanged(platform::FileSystem& fs, const std::string& path,
+                                    const std::optional<platform::EntryState>& then) {
+    errno = 0;
+    const std::optional<platform::EntryState> now = fs.Examine(path);
+    if (SameAsScanned(then, now)) return std::nullopt;
+    if (!now && IsShareTrouble(errno)) return Obstacle{path, false, errno};
+    return Obstacle{path + " changed after the scan", true};
+}
+
+// What is no longer as the scan saw it; nothing when all is.
+std::optional<Obstacle> WhatChangedSinceTheScan(TaskRun& run, const TaskView& view) {
     platform::FileSystem& fs = run.fs();
     const bool twoSides = run.task.TaskMode != kTaskDelete;
-    const std::string moved = " is no longer on the file system it was on at the scan";
-    if (!SameFileSystem(fs, view.firstFolder, view.firstFileSystem)) {
-        return view.firstFolder + moved;
+    if (auto moved = FolderMoved(fs, view.firstFolder, view.firstFileSystem)) return moved;
+    if (twoSides) {
+        if (auto moved = FolderMoved(fs, view.secondFolder, view.secondFileSystem)) return moved;
     }
-    if (twoSides && !SameFileSystem(fs, view.secondFolder, view.secondFileSystem)) {
-        return view.secondFolder + moved;
+    if (auto changed = FileChanged(fs, view.firstFolder + view.fileName, view.first)) {
+        return changed;
     }
-    const std::string changed = " changed after the scan";
-    const std::string first = view.firstFolder + view.fileName;
-    if (!SameAsScanned(view.first, fs.Examine(first))) return first + changed;
-    const std::string second = view.secondFolder + view.fileName;
-    if (twoSides && !SameAsScanned(view.second, fs.Examine(second))) return second + changed;
+    if (twoSides) return FileChanged(fs, view.secondFolder + view.fileName, view.second);
     return std::nullopt;
+}
+
+std::string CanceledVerb(const TaskRun& run) {
+    return run.task.TaskMode == kTaskDelete ? "Delete Canceled, " : "Copy/Replace Canceled, ";
+}
+
+// A task not carried out for a reason other than a change of its file leaves the record as
+// the scan found it: a deletion stays due (the name stays recorded, so the survivor is not
+// taken for a new file and copied back), and a copy is decided afresh.
+void LeaveForTheNextRun(TaskRun& run) {
+    if (run.task.TaskMode == kTaskDelete) {
+        KeepInPendingState(run.ctx, run.task.category, run.fileName);
+    } else {
+        ForgetInPendingStates(run);
+    }
+}
+
+// A share that stops answering fails every look-up of its folder for a while: the pair's
+// remaining tasks are not tried one after the other against it, nor taken for edits.
+bool HeldBackByShareTrouble(TaskRun& run) {
+    if (run.ctx.state.ShareTroubleCategories.count(run.task.category) == 0) return false;
+    LogLine(run.ctx, TimeStamp(run.ctx) + " - " + CanceledVerb(run) + "share trouble in " +
+                         run.task.category + " earlier in this run: " + run.task.firstPath +
+                         " left for the next run");
+    LeaveForTheNextRun(run);
+    return true;
+}
+
+void ReportShareTrouble(TaskRun& run, const Obstacle& obstacle) {
+    run.ctx.state.ShareTroubleCategories.insert(run.task.category);
+    LogLine(run.ctx, TimeStamp(run.ctx) + " - " + CanceledVerb(run) +
+                         "share trouble: " + obstacle.what + " could not be looked up" +
+                         Reason(obstacle.shareError) + "; the remaining " + run.task.category +
+                         " tasks are left for the next run");
+    LeaveForTheNextRun(run);
 }
 
 // A task decided on a picture of the world that is no longer true is not carried out; the
 // name leaves the pending state, so the next run decides afresh from what it finds.
 bool StillAsScanned(TaskRun& run, const TaskView& view) {
-    const std::optional<std::string> what = WhatChangedSinceTheScan(run, view);
-    if (!what) return true;
-    const std::string verb =
-        run.task.TaskMode == kTaskDelete ? "Delete Canceled, " : "Copy/Replace Canceled, ";
-    LogLine(run.ctx, TimeStamp(run.ctx) + " - " + verb + *what);
-    ForgetInPendingStates(run);
+    if (HeldBackByShareTrouble(run)) return false;
+    const std::optional<Obstacle> obstacle = WhatChangedSinceTheScan(run, view);
+    if (!obstacle) return true;
+    if (obstacle->shareError != 0) {
+        ReportShareTrouble(run, *obstacle);
+        return false;
+    }
+    LogLine(run.ctx, TimeStamp(run.ctx) + " - " + CanceledVerb(run) + obstacle->what);
+    if (obstacle->fileChanged) {
+        ForgetInPendingStates(run);
+    } else {
+        LeaveForTheNextRun(run);
+    }
     return false;
 }
 
@@ -385,6 +484,7 @@ void HideBar(ProgressBar& bar, Label& label) {
 
 bool ExecuteTask(Context& ctx, std::string& taskLine, const TaskView* view) {
     TaskRun run{ctx, ParseTaskLine(taskLine), {}};
+    run.view = view;
     run.fileName = view ? view->fileName : NameAfterLastSeparator(run.task.firstPath);
     run.TaskStep = run.task.TaskStep;
     taskLine = run.task.remainder;  // the parser consumes the text it is given

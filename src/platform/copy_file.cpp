@@ -1,6 +1,7 @@
 #include "platform/copy_file.h"
 
 #include "platform/file_system.h"
+#include "platform/folder_traits.h"
 #include "platform/unique_fd.h"
 
 #include <fcntl.h>
@@ -195,17 +196,57 @@ bool SourceUnchanged(CopyJob& job) {
     return false;
 }
 
+// Whether the mode bits of the file system an open file lies on mean anything: on a FAT or
+// exFAT disk or a Windows share every file reads 0777 (or 0744), and a copy taking that
+// mode over would make an operator's files executable and writable by everyone.
+bool KeepsPermissions(int fd, const std::string& mountTable) {
+    struct statx sx {};
+    if (::statx(fd, "", AT_EMPTY_PATH, STATX_MNT_ID, &sx) != 0 ||
+        (sx.stx_mask & STATX_MNT_ID) == 0) {
+        return true;
+    }
+    const std::optional<MountEntry> mount = FindMount(mountTable, sx.stx_mnt_id);
+    return !mount || TypeKeepsPermissions(mount->type);
+}
+
+// The mode a new file gets where the source's mode says nothing: the ordinary one, under
+// the process's file-creation mask.
+mode_t OrdinaryMode() {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
 // The time first, then the mode: a read-only mode set last cannot get in the way of
-// anything written before it. The time is the exact instant of the version copied.
+// anything written before it. The time is the exact instant of the version copied; the
+// access time is given too, as some drivers take "leave it" for "now" and stamp both.
+// Mode bits go only where both file systems keep them, so a destination that has none
+// (and refuses to be told) does not fail the copy.
 bool CarryOverAttributes(CopyJob& job) {
     const int out = job.files.out.Get();
-    timespec times[2];
-    times[0].tv_sec = 0;
-    times[0].tv_nsec = UTIME_OMIT;
-    times[1] = job.files.source.st_mtim;
+    const timespec times[2] = {job.files.source.st_atim, job.files.source.st_mtim};
     if (::futimens(out, times) != 0) return job.Fail(errno);
-    if (::fchmod(out, job.files.source.st_mode & kModeBits) != 0) return job.Fail(errno);
+    const std::optional<std::string> mounts = ReadWholeFile("/proc/self/mountinfo");
+    const bool sourceKeeps = !mounts || KeepsPermissions(job.files.in.Get(), *mounts);
+    const bool destinationKeeps = !mounts || KeepsPermissions(out, *mounts);
+    if (!destinationKeeps) return true;
+    const mode_t mode = sourceKeeps ? (job.files.source.st_mode & kModeBits) : OrdinaryMode();
+    if (::fchmod(out, mode) != 0) return job.Fail(errno);
     return true;
+}
+
+// Some file systems drop a time set through the open file when it is closed (a share's
+// client that sets the time of its last write on close). The time is read back by name
+// and, where it is not the source's, set again now that nothing is written any more. A
+// file system that keeps times in coarser steps (2 seconds on FAT) still cannot hold it
+// exactly; the comparison of later runs knows what it holds.
+void StampAfterClose(const std::string& destination, const struct stat& source) {
+    struct stat now {};
+    if (::lstat(destination.c_str(), &now) != 0 || now.st_mtim.tv_sec == source.st_mtim.tv_sec) {
+        return;
+    }
+    const timespec times[2] = {source.st_atim, source.st_mtim};
+    ::utimensat(AT_FDCWD, destination.c_str(), times, AT_SYMLINK_NOFOLLOW);
 }
 
 void SyncFolderOf(const std::string& path) {
@@ -224,6 +265,7 @@ CopyResult CopyFileChunked(const std::string& source, const std::string& destina
     if (!OpenSource(source, job) || !OpenDestination(destination, job)) return job.result;
     bool ok = CopyData(job) && SourceUnchanged(job) && CarryOverAttributes(job);
     if (!job.files.out.Close() && ok) ok = job.Fail(errno);
+    if (ok) StampAfterClose(destination, job.files.source);
     // What was written is incomplete, mixed or unconfirmed: it must not stand under any
     // name. The file is ours alone (created exclusively), so removing it harms no one.
     if (!ok) ::unlink(destination.c_str());

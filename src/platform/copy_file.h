@@ -32,7 +32,9 @@ struct CopyResult {
 // sparse source stay holes, and the copy is stamped with the exact modified time of the
 // content it holds. A source that changed during the copy fails it. The cancel flag is
 // checked before each chunk. Mode bits are carried over last, so a read-only source still
-// gives a complete copy. A cancelled or failed copy removes what it wrote.
+// gives a complete copy, and only between file systems that keep them (a file from a FAT
+// disk or a Windows share gets the ordinary mode). A time the destination's file system
+// drops on close is set again after it. A cancelled or failed copy removes what it wrote.
 CopyResult CopyFileChunked(const std::string& source, const std::string& destination,
                            const CopyProgress& progress, const int32_t* cancelFlag);
 

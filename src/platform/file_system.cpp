@@ -110,9 +110,17 @@ std::optional<EntryState> Examine(const std::string& path) {
 }
 
 std::optional<uint64_t> FileSystemId(const std::string& folder) {
-    struct stat st {};
-    if (!StatPath(folder, st) || !S_ISDIR(st.st_mode)) return std::nullopt;
-    return static_cast<uint64_t>(st.st_dev);
+    struct statx sx {};
+    if (folder.empty() ||
+        ::statx(AT_FDCWD, folder.c_str(), 0, STATX_TYPE | STATX_MNT_ID, &sx) != 0 ||
+        !S_ISDIR(sx.stx_mode)) {
+        return std::nullopt;
+    }
+    const uint64_t device = (static_cast<uint64_t>(sx.stx_dev_major) << 32) | sx.stx_dev_minor;
+    if ((sx.stx_mask & STATX_MNT_ID) == 0) return device;
+    // A bind mount of another folder of the same disk keeps the device number; only the
+    // mount tells it from the folder it covers.
+    return device * 0x9E3779B97F4A7C15ULL ^ sx.stx_mnt_id;
 }
 
 int64_t FileSize(const std::string& path) {

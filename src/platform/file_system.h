@@ -19,6 +19,7 @@
 
 #include "platform/clock.h"
 #include "platform/copy_file.h"
+#include "platform/folder_traits.h"
 #include "platform/name_patterns.h"
 #include "platform/open_folder.h"
 
@@ -87,9 +88,12 @@ class FileSystem {
     // Nothing when the look-up itself failed (a share that dropped, access refused); a
     // missing entry is an answer with exists false.
     virtual std::optional<EntryState> Examine(const std::string& path) = 0;
-    // The id of the file system a folder lies on (its device number); nothing when the
-    // folder cannot be reached.
+    // The id of the file system and mount a folder lies on; nothing when the folder cannot
+    // be reached.
     virtual std::optional<uint64_t> FileSystemId(const std::string& folder) = 0;
+    // What the sync needs to know of the folder's file system; nothing when the folder
+    // cannot be reached.
+    virtual std::optional<FolderTraits> DescribeFolder(const std::string& folder) = 0;
     virtual bool FlushFileToDisk(const std::string& path) = 0;
 };
 
@@ -118,6 +122,7 @@ class NativeFileSystem final : public FileSystem {
                                const CopyProgress& progress, const int32_t* cancelFlag) override;
     std::optional<EntryState> Examine(const std::string& path) override;
     std::optional<uint64_t> FileSystemId(const std::string& folder) override;
+    std::optional<FolderTraits> DescribeFolder(const std::string& folder) override;
     bool FlushFileToDisk(const std::string& path) override;
 };
 
@@ -141,8 +146,10 @@ int64_t WritableFileSize(const std::string& path);
 // What lstat finds under the path; nothing when the look-up failed for another reason than
 // a missing entry.
 std::optional<EntryState> Examine(const std::string& path);
-// The device number of the folder (a link to a folder is followed: the configured path
-// may be one).
+// A number for the file system and mount a folder lies on (a link to a folder is followed:
+// the configured path may be one). It changes when anything is mounted over the folder or
+// the folder's mount goes away, so a task can tell its folder is no longer the one scanned;
+// it is not kept from one run to the next (see DescribeFolder).
 std::optional<uint64_t> FileSystemId(const std::string& folder);
 // Size of any regular file; -1 when it cannot be read.
 int64_t FileSize(const std::string& path);

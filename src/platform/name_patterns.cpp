@@ -99,7 +99,20 @@ const unsigned char* CaseFold() {
 
 }  // namespace
 
+std::string FoldCase(std::string_view name) {
+    const unsigned char* fold = CaseFold();
+    std::string folded(name);
+    for (char& c : folded)
+        c = static_cast<char>(fold[static_cast<unsigned char>(c)]);
+    return folded;
+}
+
 int CompareIgnoringCase(std::string_view a, std::string_view b) {
+    const int folded = CompareFolded(a, b);
+    return folded != 0 ? folded : a.compare(b);
+}
+
+int CompareFolded(std::string_view a, std::string_view b) {
     const unsigned char* fold = CaseFold();
     const std::size_t common = std::min(a.size(), b.size());
     for (std::size_t k = 0; k < common; ++k) {
@@ -108,7 +121,7 @@ int CompareIgnoringCase(std::string_view a, std::string_view b) {
         if (x != y) return x < y ? -1 : 1;
     }
     if (a.size() != b.size()) return a.size() < b.size() ? -1 : 1;
-    return a.compare(b);
+    return 0;
 }
 
 // Ascending without regard to case, as strcasecmp orders, the exact bytes breaking ties.

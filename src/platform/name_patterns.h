@@ -26,5 +26,13 @@ void SortIgnoringCase(std::vector<std::string>& names);
 // The order SortIgnoringCase sorts by: below zero when `a` comes first, zero only for the
 // same bytes.
 int CompareIgnoringCase(std::string_view a, std::string_view b);
+// The same order without the tie-break: zero for names that differ only in case, the names
+// a file system that folds case takes for one.
+int CompareFolded(std::string_view a, std::string_view b);
+// The name as a file system that folds case takes it, for looking it up among others.
+std::string FoldCase(std::string_view name);
+inline bool SameFolded(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && CompareFolded(a, b) == 0;
+}
 
 }  // namespace vfs::platform

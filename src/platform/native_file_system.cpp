@@ -80,6 +80,10 @@ std::optional<uint64_t> NativeFileSystem::FileSystemId(const std::string& folder
     return platform::FileSystemId(folder);
 }
 
+std::optional<FolderTraits> NativeFileSystem::DescribeFolder(const std::string& folder) {
+    return platform::DescribeFolder(folder);
+}
+
 bool NativeFileSystem::FlushFileToDisk(const std::string& path) {
     return platform::FlushFileToDisk(path);
 }

@@ -167,8 +167,9 @@ TEST_F(RecordSafetyTest, OneUnreadableTwinLeavesTheRestOfThePairsRecord) {
     Committed({"keep.kvo", "other.kvo", "song.kvo"});
     Settings();
     const RunResult first = pf.Run(kSyncAndExit);
-    // The link is never listed; the local file whose twin it is becomes the blank entry.
-    EXPECT_TRUE(Contains(first.out, " - Scan    Error analyzing file " + L + "/song.kvo"))
+    // The link is never listed; the local file whose twin it is becomes the blank entry, and
+    // the line names the link.
+    EXPECT_TRUE(Contains(first.out, " - Scan    Error analyzing file " + R + "/song.kvo"))
         << first.out;
     EXPECT_EQ(ReadFile(L + "/song.kvo"), "s");
 

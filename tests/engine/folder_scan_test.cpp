@@ -517,8 +517,8 @@ TEST_F(FolderScanTest, TaskViewsHoldWhatTheScanReadOfEachFile) {
     EXPECT_EQ(replace->second->changedSeconds, localDisk.st_ctim.tv_sec);
     EXPECT_EQ(replace->second->size, localDisk.st_size);
     EXPECT_TRUE(replace->first->regular && replace->second->regular);
-    EXPECT_EQ(replace->firstFileSystem, static_cast<uint64_t>(localDisk.st_dev));
-    EXPECT_EQ(replace->secondFileSystem, static_cast<uint64_t>(localDisk.st_dev));
+    EXPECT_EQ(replace->firstFileSystem, platform::FileSystemId(remote));
+    EXPECT_EQ(replace->secondFileSystem, platform::FileSystemId(local));
 
     const std::optional<TaskView> copy = TakeTaskView(app.ctx, 1);
     ASSERT_TRUE(copy && copy->first && copy->second);
@@ -544,8 +544,9 @@ TEST_F(FolderScanTest, FailedLookupOnTheOtherSideIsNotTakenForADeletion) {
     EXPECT_THAT(Tasks(), IsEmpty());
     EXPECT_THAT(Completed(),
                 testing::Contains("14:02:11 - Scan    Error analyzing file " + remote + "/a.kvo"));
+    // The line names the side whose look-up failed.
     EXPECT_THAT(Completed(),
-                testing::Contains("14:02:11 - Scan    Error analyzing file " + local + "/b.kvo"));
+                testing::Contains("14:02:11 - Scan    Error analyzing file " + remote + "/b.kvo"));
 }
 
 }  // namespace

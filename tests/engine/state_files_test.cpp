@@ -298,17 +298,24 @@ TEST(PairRecordTest, OldAndFullRecordsRead) {
         std::string text;
         std::optional<PairRecord> record;
     };
-    const PairRecord full{"/l/", "/r/", 1700000000, 2049, 51};
+    const PairRecord older{"/l/", "/r/", 1700000000, 2049, 51, {}, {}};
+    const PairRecord full{
+        "/l/", "/r/", 1700000000, {}, {}, "ext4|UUID=1|/srv/l", "fuse.sshfs|h:/x|/"};
     const Case cases[] = {
         {"two lines, written before the rest was kept", "/l/\r\n/r/\r\n",
-         PairRecord{"/l/", "/r/", {}, {}, {}}},
-        {"full",
+         PairRecord{"/l/", "/r/", {}, {}, {}, {}, {}}},
+        {"device numbers, as earlier versions kept them",
          "/l/\r\n/r/\r\nLastSync=1700000000\r\nLocalFileSystem=2049\r\n"
          "RemoteFileSystem=51\r\n",
+         older},
+        {"full",
+         "/l/\r\n/r/\r\nLastSync=1700000000\r\nLocalFolder=ext4|UUID=1|/srv/l\r\n"
+         "RemoteFolder=fuse.sshfs|h:/x|/\r\n",
          full},
         {"unknown and damaged lines are ignored", "/l/\r\n/r/\r\nLastSync=17x\r\nOther=1\r\n",
-         PairRecord{"/l/", "/r/", {}, {}, {}}},
-        {"a blank is part of a path", " /l/\r\n/r/ \r\n", PairRecord{" /l/", "/r/ ", {}, {}, {}}},
+         PairRecord{"/l/", "/r/", {}, {}, {}, {}, {}}},
+        {"a blank is part of a path", " /l/\r\n/r/ \r\n",
+         PairRecord{" /l/", "/r/ ", {}, {}, {}, {}, {}}},
         {"one line is no record", "/l/\r\n", std::nullopt},
     };
     for (const Case& c : cases) {
@@ -320,19 +327,22 @@ TEST(PairRecordTest, OldAndFullRecordsRead) {
         EXPECT_EQ(read->lastSync, c.record->lastSync) << c.label;
         EXPECT_EQ(read->localFileSystem, c.record->localFileSystem) << c.label;
         EXPECT_EQ(read->remoteFileSystem, c.record->remoteFileSystem) << c.label;
+        EXPECT_EQ(read->localIdentity, c.record->localIdentity) << c.label;
+        EXPECT_EQ(read->remoteIdentity, c.record->remoteIdentity) << c.label;
     }
     EXPECT_EQ(ParsePairRecord(PairRecordText(full))->lastSync, full.lastSync);
+    EXPECT_EQ(ParsePairRecord(PairRecordText(full))->remoteIdentity, full.remoteIdentity);
 }
 
 TEST_F(StateFilesTest, PairRecordIsWrittenOnlyWithACommittedState) {
-    NoteScannedPair(app.ctx, ScannedPair{"Program Logs", "/l/", "/r/", 1700000000, 7, 8});
-    NoteScannedPair(app.ctx, ScannedPair{"Hot Keys", "/hl/", "/hr/", 1700000000, 7, 8});
+    NoteScannedPair(app.ctx, ScannedPair{"Program Logs", "/l/", "/r/", 1700000000, "a", "b"});
+    NoteScannedPair(app.ctx, ScannedPair{"Hot Keys", "/hl/", "/hr/", 1700000000, "a", "b"});
     SaveStateFile(app.ctx, "Program Logs", {"a.kvo"}, true);
     CommitStateFiles(app.ctx);
     const std::optional<PairRecord> record = LoadStatePair(app.ctx, "Program Logs");
     ASSERT_TRUE(record);
     EXPECT_EQ(record->lastSync, 1700000000);
-    EXPECT_EQ(record->remoteFileSystem, 8u);
+    EXPECT_EQ(record->remoteIdentity, "b");
     // No pending state was saved for this one (its scan stopped): no record either.
     EXPECT_FALSE(LoadStatePair(app.ctx, "Hot Keys"));
     EXPECT_TRUE(app.state.ScannedPairs.empty());

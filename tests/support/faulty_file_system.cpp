@@ -60,7 +60,20 @@ bool FaultyFileSystem::Fails(FsCall call, const std::string& path) const {
     const std::size_t slash = exact.find_last_of('/');
     const std::string anyInFolder =
         slash == std::string::npos ? std::string() : exact.substr(0, slash) + "/*";
-    return faults_.count({call, exact}) > 0 || faults_.count({call, anyInFolder}) > 0;
+    const bool fails = faults_.count({call, exact}) > 0 || faults_.count({call, anyInFolder}) > 0;
+    if (fails) errno = error_;
+    return fails;
+}
+
+void FaultyFileSystem::DescribeAs(const std::string& folder, const platform::FolderTraits& traits) {
+    traits_[WithoutTrailingSeparator(folder)] = traits;
+}
+
+std::optional<platform::FolderTraits> FaultyFileSystem::DescribeFolder(const std::string& folder) {
+    if (Fails(FsCall::DescribeFolder, folder)) return std::nullopt;
+    const auto given = traits_.find(WithoutTrailingSeparator(folder));
+    if (given != traits_.end()) return given->second;
+    return disk_.DescribeFolder(folder);
 }
 
 bool FaultyFileSystem::IsDirectory(const std::string& path) {

@@ -4,6 +4,8 @@
 // changing files behind the program's back.
 #pragma once
 
+#include <cerrno>
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -36,6 +38,7 @@ enum class FsCall {
     FlushFileToDisk,
     Examine,
     FileSystemId,
+    DescribeFolder,
 };
 
 class FaultyFileSystem final : public platform::FileSystem {
@@ -48,6 +51,11 @@ class FaultyFileSystem final : public platform::FileSystem {
     // up itself, such as a copy's temporary name).
     void FailInFolder(FsCall call, const std::string& folder);
     bool Fails(FsCall call, const std::string& path) const;
+    // A failure sets errno to this error (the system's answer for a share that dropped, by
+    // default).
+    void FailWithError(int error) { error_ = error; }
+    // The folder's file system is described as given instead of as the disk's.
+    void DescribeAs(const std::string& folder, const platform::FolderTraits& traits);
 
     bool IsDirectory(const std::string& path) override;
     bool EntryExists(const std::string& path) override;
@@ -70,11 +78,14 @@ class FaultyFileSystem final : public platform::FileSystem {
                                          const int32_t* cancelFlag) override;
     std::optional<platform::EntryState> Examine(const std::string& path) override;
     std::optional<uint64_t> FileSystemId(const std::string& folder) override;
+    std::optional<platform::FolderTraits> DescribeFolder(const std::string& folder) override;
     bool FlushFileToDisk(const std::string& path) override;
 
   private:
     platform::NativeFileSystem disk_;
     std::set<std::pair<FsCall, std::string>> faults_;
+    std::map<std::string, platform::FolderTraits> traits_;
+    int error_ = EIO;
 };
 
 }  // namespace vfs::test
