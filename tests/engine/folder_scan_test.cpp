@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <string>
@@ -12,6 +13,7 @@
 
 #include "engine/state_files.h"
 #include "engine/task_line.h"
+#include "platform/folder_traits.h"
 #include "support/faulty_file_system.h"
 #include "support/temp_dir.h"
 #include "support/test_app.h"
@@ -547,6 +549,185 @@ TEST_F(FolderScanTest, FailedLookupOnTheOtherSideIsNotTakenForADeletion) {
     // The line names the side whose look-up failed.
     EXPECT_THAT(Completed(),
                 testing::Contains("14:02:11 - Scan    Error analyzing file " + remote + "/b.kvo"));
+}
+
+// Each side's time and size at the last sync decide which side changed; the two clocks
+// decide only between two changed sides.
+TEST_F(FolderScanTest, TheSideThatChangedSinceTheLastSyncWinsWhateverTheClocksSay) {
+    const int64_t size = static_cast<int64_t>(std::string("data of a.kvo").size());
+    struct Case {
+        const char* label;
+        int64_t localNow, remoteNow;        // the files' times now
+        int64_t localThen, remoteThen;      // the times recorded at the last sync
+        std::vector<std::string> expected;  // the tasks
+        const char* why;                    // a part of the decision line
+    };
+    const std::string toLocal = Replace(remote, local, "a.kvo");
+    const std::string toRemote = Replace(local, remote, "a.kvo");
+    const Case cases[] = {
+        {"a remote edit stamped earlier than the unchanged local copy",
+         kBaseTime,
+         kBaseTime - 1,
+         kBaseTime,
+         kBaseTime - 30,
+         {toLocal},
+         "only the remote copy changed"},
+        {"a local edit stamped earlier than the unchanged remote copy",
+         kBaseTime - 9,
+         kBaseTime,
+         kBaseTime - 60,
+         kBaseTime,
+         {toRemote},
+         "only the local copy changed"},
+        {"a copy held in 2-second steps, unchanged",
+         kBaseTime + 1,
+         kBaseTime,
+         kBaseTime + 1,
+         kBaseTime,
+         {},
+         nullptr},
+        {"a copy stamped by a server clock ahead, unchanged",
+         kBaseTime,
+         kBaseTime + 300,
+         kBaseTime,
+         kBaseTime + 300,
+         {},
+         nullptr},
+        {"both changed: the newer wins",
+         kBaseTime + 10,
+         kBaseTime + 20,
+         kBaseTime,
+         kBaseTime,
+         {toLocal},
+         "both copies changed since the last sync"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        app.form.lstTasksToDo.Clear();
+        app.form.lstCompletedTasks.Clear();
+        app.form.chkLogToFile.SetValue(1);
+        std::remove(StateFile(".sides-new").c_str());
+        PutBoth("a.kvo", c.localNow, c.remoteNow);
+        Commit("a.kvo\r\n");
+        WriteFile(StateFile(".sides"), "a.kvo\x01" + std::to_string(c.localThen) + "\x01" +
+                                           std::to_string(size) + "\x01" +
+                                           std::to_string(c.remoteThen) + "\x01" +
+                                           std::to_string(size) + "\r\n");
+        Scan();
+        EXPECT_EQ(Tasks(), c.expected);
+        if (c.why) {
+            EXPECT_THAT(TaskLog(), HasSubstr(c.why));
+        }
+    }
+}
+
+// A file with a time in the future stays "changed after the last sync" by that sync's time
+// for ever; the record of its own time lets its deletion on the other side through.
+TEST_F(FolderScanTest, AFileFromTheFutureIsDeletedOnceItsTwinWasDeleted) {
+    const int64_t future = kBaseTime + 10 * 365 * 24 * 3600;
+    Put(local, "future.kvo", future);
+    Put(local, "edited.kvo", future + 5);
+    PutBoth("both.kvo");  // a side that lists nothing would stop the pair
+    Commit("both.kvo\r\nfuture.kvo\r\nedited.kvo\r\n");
+    WriteFile(StateFile(".pair"),
+              local + "/\r\n" + remote + "/\r\nLastSync=" + std::to_string(kBaseTime) + "\r\n");
+    const std::string size = std::to_string(std::string("data of future.kvo").size());
+    WriteFile(StateFile(".sides"), "future.kvo\x01" + std::to_string(future) + "\x01" + size +
+                                       "\x01" + std::to_string(future) + "\x01" + size + "\r\n" +
+                                       "edited.kvo\x01" + std::to_string(future) + "\x01" + size +
+                                       "\x01" + std::to_string(future) + "\x01" + size + "\r\n");
+    Scan();
+    // The edit (another time than recorded) still beats the deletion.
+    EXPECT_THAT(Tasks(),
+                ElementsAre(Copy(local, remote, "edited.kvo"), Delete(local, "future.kvo")));
+}
+
+// A scan records the sides of every name it settles, so the next run knows them.
+TEST_F(FolderScanTest, SettledNamesAreRecordedWithBothSides) {
+    PutBoth("a.kvo", kBaseTime, kBaseTime + 1);  // within the tolerance: no task
+    Put(local, "new.kvo");                        // its sides are recorded once it is copied
+    Scan();
+    const std::string size = std::to_string(std::string("data of a.kvo").size());
+    EXPECT_EQ(ReadFile(StateFile(".sides-new")),
+              "a.kvo\x01" + std::to_string(kBaseTime) + "\x01" + size + "\x01" +
+                  std::to_string(kBaseTime + 1) + "\x01" + size + "\r\n");
+    CommitStateFiles(app.ctx);
+    EXPECT_TRUE(Exists(StateFile(".sides")));
+    EXPECT_FALSE(Exists(StateFile(".sides-new")));
+}
+
+// On a destination that follows the Windows naming rules, such names are said once and not
+// attempted; the rest of the pair syncs.
+TEST_F(FolderScanTest, NamesTheDestinationCannotHoldAreReportedAndLeftOut) {
+    FailOnDisk(test::FsCall::DescribeFolder, tmp / "none");  // the faulty disk in place
+    platform::FolderTraits share = *platform::DescribeFolder(remote);
+    share.restrictsNames = true;
+    faultyDisk->DescribeAs(remote, share);
+    for (const char* name : {"a:b.kvo", "CON.kvo", "dot.", "blank ", "why?.kvo", "ok.kvo"})
+        Put(local, name);
+    Scan("*");
+    EXPECT_THAT(Tasks(), ElementsAre(Copy(local, remote, "ok.kvo")));
+    const struct {
+        const char* name;
+        const char* why;
+    } refused[] = {{"a:b.kvo", "it holds the character ':'"},
+                   {"CON.kvo", "CON is a reserved device name"},
+                   {"dot.", "it ends with a dot"},
+                   {"blank ", "it ends with a blank"},
+                   {"why?.kvo", "it holds the character '?'"}};
+    for (const auto& r : refused) {
+        EXPECT_THAT(Completed(), testing::Contains("14:02:11 - Scan    Skipped " + local + "/" +
+                                                   r.name + ": its name cannot be held by " +
+                                                   remote + "/ (" + r.why + ")"));
+    }
+    EXPECT_EQ(ReadFile(StateFile(".tmp")), "ok.kvo\r\n");
+}
+
+// A side is the folder synced last time, by its identity; a record of an earlier version
+// kept only a device number, which network and FUSE file systems change at every mount.
+TEST_F(FolderScanTest, ASideIsToldByItsIdentityAndOldRecordsAreUpgraded) {
+    const platform::FolderTraits disk = *platform::DescribeFolder(remote);
+    struct Case {
+        const char* label;
+        std::string recordLine;  // what the pair record says of the remote side
+        bool networkNow;         // the remote side is on a network file system now
+        bool stops;
+    };
+    const Case cases[] = {
+        {"the same folder", "RemoteFolder=" + disk.identity, false, false},
+        {"another folder at the path", "RemoteFolder=" + disk.identity + "x", false, true},
+        {"an old record, the same device", "RemoteFileSystem=" + std::to_string(disk.device), false,
+         false},
+        {"an old record, a share remounted", "RemoteFileSystem=1", true, false},
+        {"an old record, another disk", "RemoteFileSystem=1", false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        app.form.lstTasksToDo.Clear();
+        app.form.lstCompletedTasks.Clear();
+        app.state.RunHadFailure = false;
+        platform::FolderTraits now = disk;
+        now.deviceChangesOnMount = c.networkNow;
+        auto fs = std::make_shared<test::FaultyFileSystem>();
+        fs->DescribeAs(remote, now);
+        app.ports.fileSystem = fs;
+        Put(local, "a.kvo");
+        PutBoth("both.kvo");  // a side that lists nothing would stop the pair
+        Commit("a.kvo\r\nboth.kvo\r\n");
+        WriteFile(StateFile(".pair"), local + "/\r\n" + remote + "/\r\n" + c.recordLine + "\r\n");
+        Scan();
+        EXPECT_EQ(app.state.RunHadFailure, c.stops);
+        if (c.stops) {
+            EXPECT_THAT(Tasks(), IsEmpty());
+            EXPECT_THAT(Completed(), testing::Contains(HasSubstr(
+                                         "Remote Folder Is On Another File System Than At The Last "
+                                         "Sync (Remount It Or Choose The Path Again)")));
+            continue;
+        }
+        EXPECT_THAT(Tasks(), ElementsAre(Delete(local, "a.kvo")));
+        CommitStateFiles(app.ctx);
+        EXPECT_THAT(ReadFile(StateFile(".pair")), HasSubstr("RemoteFolder=" + disk.identity));
+    }
 }
 
 }  // namespace
