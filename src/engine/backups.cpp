@@ -149,6 +149,8 @@ void TidySlotFolders(const BackupJob& job) {
 }
 
 void WarnWhenShortOfSpace(const BackupJob& job, const std::string& root) {
+    // A backup tree on a share that reports no size has nothing to warn about.
+    if (FreeSpaceUnknown(job.fs(), root)) return;
     double free = GetFreeSpace(job.fs(), root);
     int64_t size = GetFileSizeBytes(job.fs(), job.Source());
     if (free < static_cast<double>(size)) LogInsufficientSpace(job, size, free);

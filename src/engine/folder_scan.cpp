@@ -244,14 +244,6 @@ class SortedWalk {
     bool ignoreCase_ = false;
 };
 
-// The look-up errors of a share that dropped or stopped answering, as opposed to a file
-// that is not there or not a regular file.
-bool IsShareTrouble(int error) {
-    return error == EIO || error == ENOTCONN || error == ESTALE || error == ETIMEDOUT ||
-           error == EHOSTDOWN || error == EHOSTUNREACH || error == ECONNABORTED ||
-           error == ECONNRESET || error == ENETDOWN || error == ENETUNREACH;
-}
-
 // A changed side: another time or size than at the last completed sync.
 bool Differs(const ScannedFile& now, int64_t seconds, int64_t size) {
     return now.modifiedSeconds != seconds || now.size != size;
@@ -594,7 +586,7 @@ class PairScan {
     // A file that could not be read because its share stopped answering is a failure of the
     // run, not a name left out quietly: every file of a dropped share would be.
     void NoteShareTrouble(int error) {
-        if (IsShareTrouble(error)) ctx_.state.RunHadFailure = true;
+        if (platform::IsShareTrouble(error)) ctx_.state.RunHadFailure = true;
     }
 
     // A name that cannot be read now is left as the last sync recorded it: the comparison
@@ -770,10 +762,15 @@ class PairScan {
                 (local.modifiedSeconds == twin.modifiedSeconds && local.size == twin.size)) {
                 return RecordSides(name, local, twin);
             }
-            // One side changed: it wins, whatever the two clocks say.
+            // One side changed: it wins, whatever the two clocks say. The usual words where
+            // the clocks agree; where they do not, the line says why the older one wins.
             if (localChanged != remoteChanged) {
+                const int64_t d = twin.modifiedSeconds - local.modifiedSeconds;
                 remoteReads_.push_back(twin);
-                return Plan(localChanged ? Reason::LocalChangedOnly : Reason::RemoteChangedOnly,
+                if (localChanged)
+                    return Plan(d < 0 ? Reason::LocalNewer : Reason::LocalChangedOnly, number);
+                return Plan(d > ctx_.state.FileDateTolerance ? Reason::RemoteNewer
+                                                             : Reason::RemoteChangedOnly,
                             number);
             }
             both = true;

@@ -15,6 +15,7 @@
 #include "engine/task_line.h"
 #include "engine/text_helpers.h"
 #include "platform/file_system.h"
+#include "platform/folder_traits.h"
 
 namespace vfs {
 
@@ -77,13 +78,6 @@ std::string FolderOf(const std::string& path) {
 // The system's own words for why a call failed, for the operator to act on.
 std::string Reason(int error) {
     return error == 0 ? std::string() : " [" + std::string(std::strerror(error)) + "]";
-}
-
-// The look-up errors of a share that dropped or stopped answering: no proof of a change.
-bool IsShareTrouble(int error) {
-    return error == EIO || error == ENOTCONN || error == ESTALE || error == ETIMEDOUT ||
-           error == EHOSTDOWN || error == EHOSTUNREACH || error == ECONNABORTED ||
-           error == ECONNRESET || error == ENETDOWN || error == ENETUNREACH;
 }
 
 std::string YesNo(bool flag) {
@@ -213,7 +207,7 @@ Outcome FailedCopy(TaskRun& run, const platform::CopyResult& result) {
     }
     ForgetInPendingStates(run);
     // A share that failed in the middle of a copy fails the pair's next tasks too.
-    if (IsShareTrouble(result.error))
+    if (platform::IsShareTrouble(result.error))
         run.ctx.state.ShareTroubleCategories.insert(run.task.category);
     return Outcome::Failed;
 }
@@ -340,7 +334,7 @@ std::optional<Obstacle> FolderMoved(platform::FileSystem& fs, const std::string&
     errno = 0;
     const std::optional<uint64_t> now = fs.FileSystemId(folder);
     if (then && now && *then == *now) return std::nullopt;
-    if (!now && IsShareTrouble(errno)) return Obstacle{folder, false, errno};
+    if (!now && platform::IsShareTrouble(errno)) return Obstacle{folder, false, errno};
     return Obstacle{folder + " is no longer on the file system it was on at the scan"};
 }
 
@@ -349,7 +343,7 @@ std::optional<Obstacle> FileChanged(platform::FileSystem& fs, const std::string&
     errno = 0;
     const std::optional<platform::EntryState> now = fs.Examine(path);
     if (SameAsScanned(then, now)) return std::nullopt;
-    if (!now && IsShareTrouble(errno)) return Obstacle{path, false, errno};
+    if (!now && platform::IsShareTrouble(errno)) return Obstacle{path, false, errno};
     return Obstacle{path + " changed after the scan", true};
 }
 

@@ -1,6 +1,7 @@
 #include "platform/folder_traits.h"
 
 #include <array>
+#include <cerrno>
 #include <charconv>
 #include <vector>
 
@@ -129,6 +130,28 @@ std::optional<std::string> WindowsNameProblem(std::string_view name) {
         return std::string(stem) + " is a reserved device name";
     }
     return std::nullopt;
+}
+
+bool IsShareTrouble(int error) {
+    switch (error) {
+        case EIO:
+        case ENOTCONN:
+        case ETIMEDOUT:
+        case EHOSTUNREACH:
+        case ECONNABORTED:
+        case ECONNRESET:
+        case ENETDOWN:
+        case ENETUNREACH:
+#ifdef ESTALE
+        case ESTALE:
+#endif
+#ifdef EHOSTDOWN
+        case EHOSTDOWN:
+#endif
+            return true;
+        default:
+            return false;
+    }
 }
 
 std::optional<MountEntry> ParseMountInfoLine(std::string_view line) {

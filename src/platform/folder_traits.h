@@ -40,6 +40,10 @@ bool TypeChangesDeviceOnMount(std::string_view type);
 // it can hold.
 std::optional<std::string> WindowsNameProblem(std::string_view name);
 
+// The errors of a look-up on a share that dropped or stopped answering, as opposed to a file
+// that is not there: no proof of any change.
+bool IsShareTrouble(int error);
+
 // One line of the kernel's mount table (/proc/self/mountinfo), its fields unescaped.
 struct MountEntry {
     uint64_t id = 0;
