@@ -476,9 +476,9 @@ class PairScan {
     void SkipForCase(const std::string& folder, std::string_view a, std::string_view b,
                      const std::string& foldingFolder) {
         if (!caseSkipped_.insert(platform::FoldCase(a)).second) return;
-        LogLine(ctx_, TimeStamp(ctx_) + " - Scan    Skipped " + folder + "\"" +
-                          Printable(std::string(a)) + "\" and \"" + Printable(std::string(b)) +
-                          "\": the names differ only in case and " + foldingFolder +
+        LogLine(ctx_, TimeStamp(ctx_) + " - Scan    Skipped \"" + Printable(std::string(a)) +
+                          "\" and \"" + Printable(std::string(b)) + "\" in " + folder +
+                          ": the names differ only in case and " + foldingFolder +
                           " does not tell case apart");
     }
 
@@ -538,9 +538,10 @@ class PairScan {
             std::string& name = names[i - 1];
             ScannedFile& file = side.files[i - 1];
             const std::optional<std::string_view> spelled = otherListed.Find(name);
-            // A twin spelled otherwise on a side that tells case apart cannot be addressed by
-            // this side's name: both are left alone.
-            if (spelled && *spelled != name && !otherFolds) {
+            // A task names a file found on both sides by its local name. A remote twin spelled
+            // otherwise on a remote side that tells case apart cannot be addressed by it: both
+            // are left alone. (The remote pass meets such pairs settled already.)
+            if (&side == &localSide_ && spelled && *spelled != name && !otherFolds) {
                 SkipForCase(folder, name, *spelled, folder);
             }
             if (SkippedForCase(name)) {
