@@ -481,7 +481,9 @@ std::string FuseRefused() {
 }
 
 SambaServer::SambaServer(const RunRoot& root)
-    : dir_(root.Folder("samba-server")), share_(root.Folder("samba-server/share")), pidFile_(root.PidFile()) {
+    : dir_(root.Folder("samba-server")),
+      share_(root.Folder("samba-server/share")),
+      pidFile_(root.PidFile()) {
     for (const char* sub : {"private", "lock", "state", "cache", "pid"})
         root.Folder("samba-server/" + std::string(sub));
 }
@@ -494,7 +496,10 @@ std::string SambaServer::Start(int clockAheadSeconds) {
         !missing.empty()) {
         return missing;
     }
-    if (const int error = BindError(445); error != 0) {
+    // The processes of a server just ended may hold the port for a moment.
+    int error = 0;
+    WaitFor([&] { return (error = BindError(445)) != EADDRINUSE; }, 5000);
+    if (error != 0) {
         return std::string("port 445 of 127.0.0.1 cannot be used (") + std::strerror(error) +
                "): another SMB server, or not root";
     }
@@ -615,7 +620,7 @@ std::string SshServer::Start() {
 SshfsMount::SshfsMount(const RunRoot& root, const SshServer& server, const std::string& name)
     : server_(server), mountPoint_(root.Folder(name)), pidFile_(root.PidFile()) {}
 
-std::string SshfsMount::Mount(const std::string& serverFolder) {
+std::string SshfsMount::Mount(const std::string& serverFolder, const std::string& extraOptions) {
     if (std::string missing = Missing({"sshfs"}); !missing.empty()) return missing;
     if (std::string refused = FuseRefused(); !refused.empty()) return refused;
     const std::string folder = serverFolder.empty() ? server_.ServedDir() : serverFolder;
@@ -624,7 +629,8 @@ std::string SshfsMount::Mount(const std::string& serverFolder) {
     const std::string options = "IdentityFile=" + server_.Key() +
                                 ",StrictHostKeyChecking=no,UserKnownHostsFile=/dev/null"
                                 ",BatchMode=yes,ConnectTimeout=5,ServerAliveInterval=1"
-                                ",ServerAliveCountMax=3,reconnect,LogLevel=ERROR";
+                                ",ServerAliveCountMax=3,reconnect,LogLevel=ERROR" +
+                                (extraOptions.empty() ? "" : "," + extraOptions);
     if (!daemon_.Start({"sshfs", "root@127.0.0.1:" + folder, mountPoint_, "-f", "-F", "/dev/null",
                         "-p", std::to_string(server_.Port()), "-o", options},
                        mountPoint_ + ".log", pidFile_)) {
@@ -669,7 +675,9 @@ std::string ExfatDisk::Mount() {
         if (attached.status != 0) return "losetup refused: " + Tail(attached.output);
         loop_ = Trimmed(attached.output);
     }
-    const CommandResult mounted = RunCommand({"mount.exfat-fuse", loop_, mountPoint_});
+    // A disk mounted again over its bare mount point finds the files left there meanwhile.
+    const CommandResult mounted =
+        RunCommand({"mount.exfat-fuse", "-o", "nonempty", loop_, mountPoint_});
     if (mounted.status == 0 && MountAt(mountPoint_)) return "";
     return "mount.exfat-fuse refused: " + Tail(mounted.output);
 }

@@ -159,8 +159,9 @@ class SshfsMount {
     SshfsMount(const SshfsMount&) = delete;
     SshfsMount& operator=(const SshfsMount&) = delete;
 
-    // Mounts the server's folder (default: the whole served folder).
-    std::string Mount(const std::string& serverFolder = "");
+    // Mounts the server's folder (default: the whole served folder), with sshfs options
+    // added to ours.
+    std::string Mount(const std::string& serverFolder = "", const std::string& extraOptions = "");
     void Unmount();
     const std::string& MountPoint() const { return mountPoint_; }
 

@@ -4,8 +4,12 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
+#include <thread>
 
 namespace vfs::e2e {
 
@@ -43,23 +47,67 @@ RemoteSpot Shares::Spot(Share share) const {
     return {};
 }
 
+namespace {
+
+// Whether a folder can be made and removed in the folder, trying for a while.
+std::string Answers(const std::string& folder, int timeoutMs) {
+    const std::string probe = folder + "/.probe";
+    int error = 0;
+    for (int waited = 0; waited <= timeoutMs; waited += 100) {
+        if (::mkdir(probe.c_str(), 0755) == 0 || errno == EEXIST) {
+            if (::rmdir(probe.c_str()) == 0) return "";
+        }
+        error = errno;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return folder + " does not answer (" + std::strerror(error) + ")";
+}
+
+}  // namespace
+
+std::string Shares::Ready(Share share) {
+    if (std::string refused = Refused(share); !refused.empty()) return refused;
+    const std::string folder = Spot(share).folder;
+    if (Answers(folder, 8000).empty()) return "";
+    switch (share) {
+        case Share::kSmbnetfs:
+            smbnetfs.Unmount();
+            if (std::string refused = smbnetfs.Mount(); !refused.empty()) return refused;
+            break;
+        case Share::kSshfs:
+            sshfs.Unmount();
+            if (std::string refused = sshfs.Mount(); !refused.empty()) return refused;
+            break;
+        case Share::kExfat:
+            exfat.Unmount();
+            if (std::string refused = exfat.Mount(); !refused.empty()) return refused;
+            break;
+    }
+    return Answers(folder, 5000);
+}
+
 std::string Shares::RestartSamba(int clockAheadSeconds) {
-    std::string refused = samba.Start(clockAheadSeconds);
-    if (!refused.empty()) return refused;
-    // The mount reconnects by itself; one that gave up is mounted again.
-    struct stat st {};
-    if (::stat(smbnetfs.Share().c_str(), &st) == 0) return "";
-    smbnetfs.Unmount();
-    return smbnetfs.Mount();
+    if (!smbRefused.empty()) return smbRefused;
+    if (std::string refused = samba.Start(clockAheadSeconds); !refused.empty()) return refused;
+    // The mount finds the server again by itself; one that gave up is mounted again.
+    return Ready(Share::kSmbnetfs);
 }
 
 std::string Shares::RestartSsh() {
-    std::string refused = ssh.Start();
-    if (!refused.empty()) return refused;
-    struct stat st {};
-    if (::stat(sshfs.MountPoint().c_str(), &st) == 0 && MountAt(sshfs.MountPoint())) return "";
-    sshfs.Unmount();
-    return sshfs.Mount();
+    if (!sshRefused.empty()) return sshRefused;
+    if (std::string refused = ssh.Start(); !refused.empty()) return refused;
+    return Ready(Share::kSshfs);
+}
+
+void Shares::KillServer(Share share) {
+    if (share == Share::kSmbnetfs) samba.Kill();
+    if (share == Share::kSshfs) ssh.Kill();
+}
+
+std::string Shares::RestartServer(Share share) {
+    if (share == Share::kSmbnetfs) return RestartSamba();
+    if (share == Share::kSshfs) return RestartSsh();
+    return "";
 }
 
 SharePair::SharePair(RemoteSpot where, const std::string& name)
@@ -68,20 +116,36 @@ SharePair::SharePair(RemoteSpot where, const std::string& name)
     test::MakeDirs(R);
 }
 
+namespace {
+
+// The fastest speed unless the test chose another.
+std::string WithSpeed(const std::string& extra) {
+    return Contains(extra, "SleepTimeCopy=") ? extra : "SleepTimeCopy=0\n" + extra;
+}
+
+}  // namespace
+
 void SharePair::Settings(const std::string& extra) const {
-    pf.Settings("LogToFile=1\nSleepTimeCopy=0\n" + extra + "[Paths]\nLPLog=" + L + "\nRPLog=" + R +
-                "\n");
+    pf.Settings("LogToFile=1\n" + WithSpeed(extra) + "[Paths]\nLPLog=" + L + "\nRPLog=" + R + "\n");
 }
 
 void SharePair::TextSettings(const std::string& extra) const {
-    pf.Settings("LogToFile=1\nSleepTimeCopy=0\nExtendedFolders=True\n" + extra +
-                "[Paths]\nLText=" + L + "\nRText=" + R + "\n");
+    pf.Settings("LogToFile=1\nExtendedFolders=True\n" + WithSpeed(extra) + "[Paths]\nLText=" + L +
+                "\nRText=" + R + "\n");
 }
 
 std::vector<RunResult> RunAll(const Pairs& pairs, int timeoutSeconds) {
-    std::vector<Process> running;
+    std::vector<const ProgramFolder*> folders;
     for (const auto& pair : pairs)
-        running.push_back(pair->pf.Start(kSyncAndExit));
+        folders.push_back(&pair->pf);
+    return RunAll(folders, timeoutSeconds);
+}
+
+std::vector<RunResult> RunAll(const std::vector<const ProgramFolder*>& folders,
+                              int timeoutSeconds) {
+    std::vector<Process> running;
+    for (const ProgramFolder* folder : folders)
+        running.push_back(folder->Start(kSyncAndExit));
     std::vector<RunResult> results;
     for (Process& p : running) {
         RunResult r;
@@ -110,7 +174,7 @@ Pairs ShareTest::PairsOn(const std::vector<Share>& shares) {
     const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
     for (Share share : shares) {
         const RemoteSpot spot = S().Spot(share);
-        if (const std::string refused = S().Refused(share); !refused.empty()) {
+        if (const std::string refused = S().Ready(share); !refused.empty()) {
             notRun_ += (notRun_.empty() ? "" : "; ") + spot.label + ": " + refused;
             continue;
         }

@@ -47,9 +47,16 @@ struct Shares {
     Shares();
     std::string Refused(Share share) const;
     RemoteSpot Spot(Share share) const;
+    // Waits until the share answers again (a share's client answers with errors for a few
+    // seconds after a name the server refused), mounting it again if it does not; empty
+    // when it answers, else why not.
+    std::string Ready(Share share);
     // Starts the server (and mounts its share) again after a test ended it.
     std::string RestartSamba(int clockAheadSeconds = 0);
     std::string RestartSsh();
+    // The server behind a share (none for the disk): ended at once, and started again.
+    void KillServer(Share share);
+    std::string RestartServer(Share share);
 };
 
 // A local folder and a remote folder on one share, with a program folder of their own.
@@ -72,6 +79,8 @@ using Pairs = std::vector<std::unique_ptr<SharePair>>;
 
 // Runs the program of every pair at once (their shares do not meet) and waits for all.
 std::vector<RunResult> RunAll(const Pairs& pairs, int timeoutSeconds = 60);
+std::vector<RunResult> RunAll(const std::vector<const ProgramFolder*>& folders,
+                              int timeoutSeconds = 60);
 
 class ShareTest : public ::testing::Test {
   protected:
