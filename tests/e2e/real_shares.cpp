@@ -530,8 +530,12 @@ std::string SambaServer::Start(int clockAheadSeconds) {
     return "smbd did not start: " + why;
 }
 
-SmbnetfsMount::SmbnetfsMount(const RunRoot& root, const std::string& name)
-    : home_(root.Folder(name + "-home")), mountPoint_(root.Folder(name)), pidFile_(root.PidFile()) {
+SmbnetfsMount::SmbnetfsMount(const RunRoot& root, const std::string& name,
+                             const std::string& options)
+    : home_(root.Folder(name + "-home")),
+      mountPoint_(root.Folder(name)),
+      pidFile_(root.PidFile()),
+      options_(options.empty() ? "allow_other" : "allow_other," + options) {
     const std::string conf = root.Folder(name + "-home/.smb");
     // smbnetfs ignores configuration files that others may read.
     WriteText(conf + "/smb.conf", "[global]\nclient min protocol = SMB2\nworkgroup = WG\n", 0600);
@@ -543,8 +547,8 @@ SmbnetfsMount::SmbnetfsMount(const RunRoot& root, const std::string& name)
 std::string SmbnetfsMount::Mount() {
     if (std::string missing = Missing({"smbnetfs"}); !missing.empty()) return missing;
     if (std::string refused = FuseRefused(); !refused.empty()) return refused;
-    if (!daemon_.Start({"smbnetfs", mountPoint_, "-f", "-o", "allow_other"},
-                       home_ + "/smbnetfs.log", pidFile_, {"HOME=" + home_})) {
+    if (!daemon_.Start({"smbnetfs", mountPoint_, "-f", "-o", options_}, home_ + "/smbnetfs.log",
+                       pidFile_, {"HOME=" + home_})) {
         return "smbnetfs could not be started";
     }
     if (std::string refused = AwaitFuseMount(daemon_, mountPoint_, "smbnetfs"); !refused.empty()) {

@@ -109,10 +109,12 @@ class SambaServer {
     Daemon daemon_;
 };
 
-// The Samba server's share mounted through smbnetfs. The share is at Share().
+// The Samba server's share mounted through smbnetfs. The share is at Share(). Like the
+// server it reads, smbnetfs tells no free space or size (statvfs answers 0 and 0) unless its
+// options give it a free space to report.
 class SmbnetfsMount {
   public:
-    SmbnetfsMount(const RunRoot& root, const std::string& name);
+    SmbnetfsMount(const RunRoot& root, const std::string& name, const std::string& options = "");
     ~SmbnetfsMount() { Unmount(); }
     SmbnetfsMount(const SmbnetfsMount&) = delete;
     SmbnetfsMount& operator=(const SmbnetfsMount&) = delete;
@@ -126,6 +128,7 @@ class SmbnetfsMount {
     std::string home_;
     std::string mountPoint_;
     std::string pidFile_;
+    std::string options_;
     Daemon daemon_;
 };
 

@@ -35,7 +35,8 @@ struct RemoteSpot {
 struct Shares {
     RunRoot root;
     SambaServer samba{root};
-    SmbnetfsMount smbnetfs{root, "smb"};
+    // A free space to report, so that only the test of unknown free space meets it.
+    SmbnetfsMount smbnetfs{root, "smb", "free_space_size=262144"};
     SshServer ssh{root};
     SshfsMount sshfs{root, ssh, "ssh"};
     ExfatDisk exfat{root, "exfat"};
