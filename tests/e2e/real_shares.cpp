@@ -19,7 +19,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <set>
 #include <sstream>
 #include <stdexcept>
@@ -127,6 +126,9 @@ pid_t Spawn(std::vector<std::string> argv, const std::string& logPath,
     if (program.empty()) return -1;
     argv[0] = program;
     std::vector<std::string> env = Environment(extraEnv);
+    // Everything the child needs is made before the fork.
+    auto argp = Pointers(argv);
+    auto envp = Pointers(env);
     const pid_t pid = ::fork();
     if (pid == 0) {
         ::setpgid(0, 0);
@@ -136,8 +138,6 @@ pid_t Spawn(std::vector<std::string> argv, const std::string& logPath,
         ::dup2(in, 0);
         ::dup2(out, 1);
         ::dup2(out, 2);
-        auto argp = Pointers(argv);
-        auto envp = Pointers(env);
         ::execve(argp[0], argp.data(), envp.data());
         ::_exit(127);
     }
