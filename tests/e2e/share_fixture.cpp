@@ -175,12 +175,16 @@ Pairs ShareTest::PairsOn(const std::vector<Share>& shares) {
     for (Share share : shares) {
         const RemoteSpot spot = S().Spot(share);
         if (const std::string refused = S().Ready(share); !refused.empty()) {
-            notRun_ += (notRun_.empty() ? "" : "; ") + spot.label + ": " + refused;
+            NotRunOn(spot.label, refused);
             continue;
         }
         pairs.push_back(std::make_unique<SharePair>(spot, test + "-" + std::to_string(++made_)));
     }
     return pairs;
+}
+
+void ShareTest::NotRunOn(const std::string& label, const std::string& why) {
+    notRun_ += (notRun_.empty() ? "" : "; ") + label + ": " + why;
 }
 
 std::unique_ptr<SharePair> ShareTest::PairOn(Share share) {

@@ -9,7 +9,6 @@
 #include <chrono>
 #include <cstdio>
 #include <functional>
-#include <iostream>
 #include <memory>
 #include <string>
 #include <thread>
@@ -86,6 +85,8 @@ TEST_F(ShareTest, ARemountedShareSyncsAsBefore) {
         const std::string name = "/" + TestName();
         cases.push_back(
             {OwnSmbnetfs(smbnetfs), smbnetfs.Share() + name, S().samba.ShareDir() + name});
+    } else {
+        NotRunOn("smbnetfs", S().smbRefused);
     }
     std::vector<std::unique_ptr<ProgramFolder>> folders;
     std::vector<const ProgramFolder*> programs;
@@ -153,10 +154,9 @@ TEST_F(ShareTest, AShareNotMountedOrCoveredStopsThePairUntilItIsBack) {
         std::unique_ptr<ProgramFolder> pf = std::make_unique<ProgramFolder>();
     };
     std::vector<Case> cases;
-    std::string notRun;
     for (const OwnMount& m : {OwnSshfs(sshfs, served), OwnExfat(exfat)}) {
         if (const std::string refused = m.mount(); !refused.empty()) {
-            notRun += m.label + ": " + refused + "; ";
+            NotRunOn(m.label, refused);
             continue;
         }
         cases.push_back({m.label,
@@ -223,7 +223,6 @@ TEST_F(ShareTest, AShareNotMountedOrCoveredStopsThePairUntilItIsBack) {
         EXPECT_EQ(Names(c.folder), (std::vector<std::string>{"a.kvo", "b.kvo", "c.kvo"}));
         EXPECT_EQ(ReadFile(*c.pf / "L/a.kvo"), "a");
     }
-    if (!notRun.empty()) std::cout << "[  NOT RUN ] " << notRun << std::endl;
 }
 
 // Content that tells its offsets apart, so a copy put together wrongly shows.
@@ -348,8 +347,10 @@ TEST_F(ShareTest, AServerEndingDuringTheScanFailsTheRunAndDeletesNothing) {
                               false,
                               0};
         pairs.push_back(std::make_unique<SharePair>(spot, TestName()));
+    } else {
+        NotRunOn("sshfs", S().sshRefused);
     }
-    if (pairs.empty()) GTEST_SKIP() << NotRun() << "; sshfs: " << S().sshRefused;
+    if (pairs.empty()) GTEST_SKIP() << NotRun();
     ServersBack back{S()};
     constexpr int kFiles = 20;
     auto name = [](int i) { return "/f" + std::to_string(10 + i) + ".kvo"; };
