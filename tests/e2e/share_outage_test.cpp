@@ -74,7 +74,8 @@ TEST_F(ShareTest, ARemountedShareSyncsAsBefore) {
     const std::string served = S().ssh.ServedDir() + "/" + TestName();
     test::MakeDirs(served);
     SshfsMount sshfs(S().root, S().ssh, TestName() + "-sshfs");
-    SmbnetfsMount smbnetfs(S().root, TestName() + "-smbnetfs");
+    // Told a free space like the shared mount: only the free-space test meets one without.
+    SmbnetfsMount smbnetfs(S().root, TestName() + "-smbnetfs", "free_space_size=262144");
     struct Case {
         OwnMount mount;
         std::string folder;  // the remote folder
