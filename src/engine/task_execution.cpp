@@ -238,9 +238,16 @@ void RecordCopiedSides(TaskRun& run) {
     const TaskView* view = run.view;
     const ScannedPair* pair = PairOf(run.ctx, run.task.category);
     if (!view || !view->first || !pair) return;
-    const std::optional<platform::EntryState> copy = run.fs().Examine(run.task.secondPath);
-    if (!copy || !copy->regular) return;
     const platform::EntryState& source = *view->first;
+    std::optional<platform::EntryState> copy = run.fs().Examine(run.task.secondPath);
+    // A share's server may stamp the time of the last write on the file once the client has
+    // let it go, which can come after the copy's own stamp: the file in place gets it again.
+    if (copy && copy->regular && copy->modifiedSeconds != source.modifiedSeconds &&
+        run.fs().SetModifiedInstant(run.task.secondPath, source.modifiedSeconds,
+                                    source.modifiedNanoseconds)) {
+        copy = run.fs().Examine(run.task.secondPath);
+    }
+    if (!copy || !copy->regular) return;
     const bool fromLocal = view->firstFolder == pair->localPath;
     const platform::EntryState& local = fromLocal ? source : *copy;
     const platform::EntryState& remote = fromLocal ? *copy : source;

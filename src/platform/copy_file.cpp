@@ -235,16 +235,13 @@ bool CarryOverAttributes(CopyJob& job) {
     return true;
 }
 
-// Some file systems drop a time set through the open file when it is closed (a share's
-// client that sets the time of its last write on close). The time is read back by name
-// and, where it is not the source's, set again now that nothing is written any more. A
-// file system that keeps times in coarser steps (2 seconds on FAT) still cannot hold it
-// exactly; the comparison of later runs knows what it holds.
+// Some file systems drop a time set through the open file once it is closed: a Samba server
+// stamps the time of the last write on the file a moment after the close, unless the time
+// was set by name since. So the time is set once more by name after the close (the access
+// time given too: some drivers take "leave it" for "now"). A file system that keeps times in
+// coarser steps (2 seconds on FAT) still cannot hold it exactly; the record of the sync
+// keeps what it holds, so later runs do not take that for an edit.
 void StampAfterClose(const std::string& destination, const struct stat& source) {
-    struct stat now {};
-    if (::lstat(destination.c_str(), &now) != 0 || now.st_mtim.tv_sec == source.st_mtim.tv_sec) {
-        return;
-    }
     const timespec times[2] = {source.st_atim, source.st_mtim};
     ::utimensat(AT_FDCWD, destination.c_str(), times, AT_SYMLINK_NOFOLLOW);
 }

@@ -140,12 +140,23 @@ bool SetModifiedTime(const std::string& path, const LocalDateTime& when) {
     if (!StatPath(path, st) || !HasWriteBit(st.st_mode)) return false;
     auto secs = LocalToEpoch(when);
     if (!secs) return false;
+    // The access time is given as it is rather than left out: some share clients and disk
+    // drivers ignore the call, or stamp "now", when it is left out.
     timespec times[2];
-    times[0].tv_sec = 0;
-    times[0].tv_nsec = UTIME_OMIT;
+    times[0] = st.st_atim;
     times[1].tv_sec = static_cast<time_t>(*secs);
     times[1].tv_nsec = 0;
     return ::utimensat(AT_FDCWD, path.c_str(), times, 0) == 0;
+}
+
+bool SetModifiedInstant(const std::string& path, int64_t seconds, int64_t nanoseconds) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    timespec times[2];
+    times[0] = st.st_atim;
+    times[1].tv_sec = static_cast<time_t>(seconds);
+    times[1].tv_nsec = static_cast<long>(nanoseconds);
+    return ::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
 std::optional<DiskSpace> QueryDiskSpace(const std::string& path) {

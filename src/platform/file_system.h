@@ -69,6 +69,8 @@ class FileSystem {
     virtual int64_t WritableFileSize(const std::string& path) = 0;
     virtual std::optional<LocalDateTime> ModifiedTime(const std::string& path) = 0;
     virtual bool SetModifiedTime(const std::string& path, const LocalDateTime& when) = 0;
+    virtual bool SetModifiedInstant(const std::string& path, int64_t seconds,
+                                    int64_t nanoseconds) = 0;
     virtual std::optional<DiskSpace> QueryDiskSpace(const std::string& path) = 0;
     virtual std::optional<std::vector<std::string>> ListFolder(const std::string& folder,
                                                                const std::string& patterns) = 0;
@@ -112,6 +114,7 @@ class NativeFileSystem final : public FileSystem {
     int64_t WritableFileSize(const std::string& path) override;
     std::optional<LocalDateTime> ModifiedTime(const std::string& path) override;
     bool SetModifiedTime(const std::string& path, const LocalDateTime& when) override;
+    bool SetModifiedInstant(const std::string& path, int64_t seconds, int64_t nanoseconds) override;
     std::optional<DiskSpace> QueryDiskSpace(const std::string& path) override;
     std::optional<std::vector<std::string>> ListFolder(const std::string& folder,
                                                        const std::string& patterns) override;
@@ -159,6 +162,9 @@ std::optional<LocalDateTime> ModifiedTime(const std::string& path);
 // Writes only the last-modified time; fails for missing or read-only files and for
 // values that are not a valid date.
 bool SetModifiedTime(const std::string& path, const LocalDateTime& when);
+// The same for an instant (UTC seconds and nanoseconds), as a copy's source has it; the
+// access time is left as it is.
+bool SetModifiedInstant(const std::string& path, int64_t seconds, int64_t nanoseconds);
 
 std::optional<DiskSpace> QueryDiskSpace(const std::string& path);
 

@@ -213,6 +213,19 @@ bool SetModifiedTime(const std::string& path, const LocalDateTime& when) {
     return file.IsOpen() && SetFileTime(file.Get(), nullptr, nullptr, &modified);
 }
 
+bool SetModifiedInstant(const std::string& path, int64_t seconds, int64_t nanoseconds) {
+    UniqueHandle file = OpenRegularFile(path, FILE_WRITE_ATTRIBUTES);
+    if (!file.IsOpen()) return false;
+    FILETIME modified = EpochSecondsToFileTime(seconds);
+    ULARGE_INTEGER ticks{};
+    ticks.LowPart = modified.dwLowDateTime;
+    ticks.HighPart = modified.dwHighDateTime;
+    ticks.QuadPart += static_cast<uint64_t>(nanoseconds / 100);
+    modified.dwLowDateTime = ticks.LowPart;
+    modified.dwHighDateTime = ticks.HighPart;
+    return SetFileTime(file.Get(), nullptr, nullptr, &modified) != 0;
+}
+
 std::optional<DiskSpace> QueryDiskSpace(const std::string& path) {
     const std::wstring wide = Wide(path);
     ULARGE_INTEGER available{};

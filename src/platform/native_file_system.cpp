@@ -47,6 +47,11 @@ bool NativeFileSystem::SetModifiedTime(const std::string& path, const LocalDateT
     return platform::SetModifiedTime(path, when);
 }
 
+bool NativeFileSystem::SetModifiedInstant(const std::string& path, int64_t seconds,
+                                          int64_t nanoseconds) {
+    return platform::SetModifiedInstant(path, seconds, nanoseconds);
+}
+
 std::optional<DiskSpace> NativeFileSystem::QueryDiskSpace(const std::string& path) {
     return platform::QueryDiskSpace(path);
 }

@@ -120,6 +120,12 @@ bool FaultyFileSystem::SetModifiedTime(const std::string& path, const LocalDateT
     return !Fails(FsCall::SetModifiedTime, path) && disk_.SetModifiedTime(path, when);
 }
 
+bool FaultyFileSystem::SetModifiedInstant(const std::string& path, int64_t seconds,
+                                          int64_t nanoseconds) {
+    return !Fails(FsCall::SetModifiedInstant, path) &&
+           disk_.SetModifiedInstant(path, seconds, nanoseconds);
+}
+
 std::optional<platform::DiskSpace> FaultyFileSystem::QueryDiskSpace(const std::string& path) {
     if (Fails(FsCall::QueryDiskSpace, path)) return std::nullopt;
     return disk_.QueryDiskSpace(path);

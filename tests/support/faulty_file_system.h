@@ -28,6 +28,7 @@ enum class FsCall {
     WritableFileSize,
     ModifiedTime,
     SetModifiedTime,
+    SetModifiedInstant,
     QueryDiskSpace,
     ListFolder,
     ListAllEntries,
@@ -68,6 +69,7 @@ class FaultyFileSystem final : public platform::FileSystem {
     int64_t WritableFileSize(const std::string& path) override;
     std::optional<LocalDateTime> ModifiedTime(const std::string& path) override;
     bool SetModifiedTime(const std::string& path, const LocalDateTime& when) override;
+    bool SetModifiedInstant(const std::string& path, int64_t seconds, int64_t nanoseconds) override;
     std::optional<platform::DiskSpace> QueryDiskSpace(const std::string& path) override;
     std::optional<std::vector<std::string>> ListFolder(const std::string& folder,
                                                        const std::string& patterns) override;
