@@ -13,6 +13,8 @@
 
 #include "engine/activity_log.h"
 #include "engine/file_helpers.h"
+#include "engine/name_matching.h"
+#include "engine/scan_decisions.h"
 #include "engine/state_files.h"
 #include "engine/task_line.h"
 #include "platform/file_system.h"
@@ -77,71 +79,6 @@ std::string Printable(std::string name) {
     return name;
 }
 
-// Why a file needs a task; the log line is written from it only when the task is queued.
-enum class Reason : uint8_t {
-    LocalChangedAfterSync,
-    LocalGoneRemotely,
-    LocalNotSynced,
-    RemoteNewer,
-    LocalNewer,
-    RemoteChangedAfterSync,
-    RemoteGoneLocally,
-    RemoteNotSynced,
-    LocalChangedOnly,
-    RemoteChangedOnly,
-    BothChangedRemoteNewer,
-    BothChangedLocalNewer,
-};
-
-std::string DecisionText(Reason reason, std::string_view view) {
-    const std::string name(view);
-    switch (reason) {
-        case Reason::LocalChangedAfterSync:
-            return "Local copy of \"" + name +
-                   "\" needs to be copied to remote folder because it was changed after the "
-                   "last sync";
-        case Reason::LocalGoneRemotely:
-            return "Local copy of \"" + name +
-                   "\" needs to be deleted because it doesn't exist in remote folder any longer";
-        case Reason::LocalNotSynced:
-            return "Local copy of \"" + name +
-                   "\" needs to be copied to remote folder because it doesn't exist in remote "
-                   "folder and has not been synced previously";
-        case Reason::RemoteNewer:
-            return "Local copy of \"" + name + "\" needs to be replaced since remote copy is newer";
-        case Reason::LocalNewer:
-            return "Remote copy of \"" + name + "\" needs to be replaced since local copy is newer";
-        case Reason::RemoteChangedAfterSync:
-            return "Remote copy of \"" + name +
-                   "\" needs to be copied to local folder because it was changed after the "
-                   "last sync";
-        case Reason::RemoteGoneLocally:
-            return "Remote copy of \"" + name +
-                   "\" needs to be deleted because it doesn't exist in local folder any longer";
-        case Reason::RemoteNotSynced:
-            return "Remote copy of \"" + name +
-                   "\" needs to be copied to local folder because it doesn't exist in local "
-                   "folder and has not been synced previously";
-        case Reason::LocalChangedOnly:
-            return "Remote copy of \"" + name +
-                   "\" needs to be replaced because only the local copy changed since the last "
-                   "sync";
-        case Reason::RemoteChangedOnly:
-            return "Local copy of \"" + name +
-                   "\" needs to be replaced because only the remote copy changed since the last "
-                   "sync";
-        case Reason::BothChangedRemoteNewer:
-            return "Local copy of \"" + name +
-                   "\" needs to be replaced since remote copy is newer (both copies changed "
-                   "since the last sync)";
-        case Reason::BothChangedLocalNewer:
-            return "Remote copy of \"" + name +
-                   "\" needs to be replaced since local copy is newer (both copies changed "
-                   "since the last sync)";
-    }
-    return {};
-}
-
 // One listed file as the scan keeps it. Its name lies in its side's name table under the
 // same number; a pair of many thousand files keeps no string per file.
 struct ScannedFile {
@@ -203,85 +140,9 @@ ScannedFile FromInfo(const platform::FileInfo& info) {
     return file;
 }
 
-// Whether the other side listed a name, for the names of one side asked in their listing
-// order. Both listings are sorted alike, so one walk along the other side's names answers
-// them all, where a search per name would touch memory all over a large folder's tables. A
-// name the walk does not find is not yet proof of absence: the other folder is asked as
-// before (it may hold the name as a link or folder, or a file it could not list). The walk
-// finds only a name the other side listed as a regular file, exactly as its look-up would.
-class SortedWalk {
-  public:
-    explicit SortedWalk(const std::vector<std::string>& names) : names_(&names) {}
-    // Files that could not be read have an empty name in the table and are passed over.
-    explicit SortedWalk(const platform::NameTable& names) : table_(&names) {}
-
-    // Where the pair's file systems fold case, a name the other side lists in another case
-    // is the same file.
-    void IgnoreCase() { ignoreCase_ = true; }
-
-    // The other side's spelling of the name, when it listed it.
-    std::optional<std::string_view> Find(std::string_view name) {
-        const std::size_t count = names_ ? names_->size() : table_->Size();
-        for (; next_ < count; ++next_) {
-            const std::string_view listed = Listed(next_);
-            if (listed.empty()) continue;
-            const int order = ignoreCase_ ? platform::CompareFolded(listed, name)
-                                          : platform::CompareIgnoringCase(listed, name);
-            if (order > 0) return std::nullopt;
-            if (order == 0) return listed;
-        }
-        return std::nullopt;
-    }
-
-  private:
-    std::string_view Listed(std::size_t i) const {
-        return names_ ? std::string_view((*names_)[i]) : table_->Name(static_cast<uint32_t>(i));
-    }
-
-    const std::vector<std::string>* names_ = nullptr;
-    const platform::NameTable* table_ = nullptr;
-    std::size_t next_ = 0;
-    bool ignoreCase_ = false;
-};
-
 // A changed side: another time or size than at the last completed sync.
 bool Differs(const ScannedFile& now, int64_t seconds, int64_t size) {
     return now.modifiedSeconds != seconds || now.size != size;
-}
-
-// The name in the other case of every letter, to ask a folder whether it folds case.
-std::string SwappedCase(std::string_view name) {
-    std::string swapped(name);
-    for (char& c : swapped) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        } else if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return swapped;
-}
-
-// Whether a folder's file system folds case, asked of the folder itself: a listed name in
-// the other case is found too, and is not a second listed file. Nothing when no listed name
-// has a letter to swap.
-std::optional<bool> ProbeFoldsCase(const std::vector<std::string>& names,
-                                   const platform::OpenFolder& folder) {
-    constexpr std::size_t kTries = 4;
-    std::size_t tried = 0;
-    for (const std::string& name : names) {
-        const std::string swapped = SwappedCase(name);
-        if (swapped == name) continue;
-        if (std::binary_search(names.begin(), names.end(), swapped,
-                               [](const auto& a, const auto& b) {
-                                   return platform::CompareIgnoringCase(a, b) < 0;
-                               })) {
-            return false;
-        }
-        if (folder.Info(swapped)) return true;
-        if (++tried == kTries) break;
-    }
-    return tried > 0 ? std::optional<bool>(false) : std::nullopt;
 }
 
 // What a step tells the routine: go on, stop quietly (already reported), or report an error.

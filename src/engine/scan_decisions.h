@@ -1,0 +1,29 @@
+// Why the scan decides a task for a file, and the decision line that says so.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace vfs {
+
+// Why a file needs a task; the log line is written from it only when the task is queued.
+enum class Reason : uint8_t {
+    LocalChangedAfterSync,
+    LocalGoneRemotely,
+    LocalNotSynced,
+    RemoteNewer,
+    LocalNewer,
+    RemoteChangedAfterSync,
+    RemoteGoneLocally,
+    RemoteNotSynced,
+    LocalChangedOnly,
+    RemoteChangedOnly,
+    BothChangedRemoteNewer,
+    BothChangedLocalNewer,
+};
+
+// The line written to the task log when the task is queued.
+std::string DecisionText(Reason reason, std::string_view name);
+
+}  // namespace vfs
