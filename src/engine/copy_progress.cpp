@@ -84,7 +84,7 @@ platform::CopyResult CopyFileWithProgress(Context& ctx, const std::string& sourc
     s.CopyDestFolder = GetFolderPart(destination);
     if (!EnsureDestinationFolder(*ctx.ports.fileSystem, s.CopyDestFolder)) {
         s.CopyInProgress = false;
-        return platform::CopyResult{false, false, ENOENT};
+        return platform::CopyResult{false, false, ENOENT, -1, 0, 0};
     }
     s.CopyFileName = FileNameAfterLastSeparator(source);
     ctx.form.lblStatus.SetCaption(TimeStamp(ctx) + " - Preparing to copy " + CopyDescription(s));

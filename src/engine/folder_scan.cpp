@@ -414,8 +414,9 @@ class PairScan {
             // A look-up of the other side that fails is no proof the file is missing there:
             // taken for "not there", a dropped share would turn synced files into deletions.
             errno = 0;
-            const platform::Presence twin =
-                spelled ? platform::Presence::Present : other.Lookup(name);
+            const platform::Presence twin = spelled || TwinLeftBlank(side, name)
+                                                ? platform::Presence::Present
+                                                : other.Lookup(name);
             if (twin == platform::Presence::Unknown) {
                 NoteShareTrouble(errno);
                 SkipUnreadable(otherFolder, name);
@@ -440,9 +441,18 @@ class PairScan {
         std::vector<std::string>().swap(names);
     }
 
-    static void Blank(ScannedSide& side, ScannedFile& file, const std::string&) {
+    void Blank(ScannedSide& side, ScannedFile& file, const std::string& name) {
         file = ScannedFile{};
         side.names.Add({});
+        if (ignoreCase_ && &side == &localSide_) localBlanked_.insert(platform::FoldCase(name));
+    }
+
+    // A local file that could not be read is still there: a remote twin spelled otherwise,
+    // which the local side's own look-up would not find, must not be taken for a file the
+    // local side lacks (its deletion would follow).
+    bool TwinLeftBlank(const ScannedSide& side, std::string_view name) const {
+        return &side == &remoteSide_ && !localBlanked_.empty() &&
+               localBlanked_.count(platform::FoldCase(name)) > 0;
     }
 
     // A file that could not be read because its share stopped answering is a failure of the
@@ -503,20 +513,24 @@ class PairScan {
                            : previous_.Contains(name);
     }
 
-    // What the side held at the last completed sync; nothing without a record of it (a first
-    // sync, a record of an earlier version, a name not synced then).
+    // What both sides held at the last completed sync; nothing without a record of it (a
+    // first sync, a record of an earlier version, a name not synced then). A replacement
+    // that failed leaves its name out of the recorded names but its sides in the record, so
+    // the next run still knows which side changed.
     const SyncedSides* SidesAtLastSync(std::string_view name) const {
-        return InPrevious(name) ? synced_.Find(name) : nullptr;
+        return previousAvailable_ ? synced_.Find(name) : nullptr;
+    }
+
+    static bool SideChanged(const SyncedSides& was, const ScannedFile& file, bool remote) {
+        return remote ? Differs(file, was.remoteSeconds, was.remoteSize)
+                      : Differs(file, was.localSeconds, was.localSize);
     }
 
     // Changed since the last completed sync: against the side's own record where there is
     // one (a time in the future or a server's clock says nothing then); without one, a time
     // later than that sync.
     bool ChangedSinceLastSync(std::string_view name, const ScannedFile& file, bool remote) const {
-        if (const SyncedSides* was = SidesAtLastSync(name)) {
-            return remote ? Differs(file, was->remoteSeconds, was->remoteSize)
-                          : Differs(file, was->localSeconds, was->localSize);
-        }
+        if (const SyncedSides* was = SidesAtLastSync(name)) return SideChanged(*was, file, remote);
         return ChangedAfterLastSync(file);
     }
 
@@ -527,12 +541,12 @@ class PairScan {
         }
     }
 
-    // A name the record keeps as it was (a deletion planned, a file left alone this run).
-    void KeepSides(std::string_view name) {
-        if (const SyncedSides* was = SidesAtLastSync(name); was && sidesOut_) {
-            sidesOut_->Add(name, *was);
-        }
+    // A name the record keeps as it was (a deletion or a replacement planned, a file left
+    // alone this run); a task that completes adds the sides it made.
+    void KeepSides(std::string_view name, const SyncedSides* was) {
+        if (was && sidesOut_) sidesOut_->Add(name, *was);
     }
+    void KeepSides(std::string_view name) { KeepSides(name, SidesAtLastSync(name)); }
 
     void CompareBoth() {
         sidesOut_ = std::make_unique<SyncedSidesWriter>(ctx_, cat_);
@@ -616,14 +630,16 @@ class PairScan {
         const ScannedFile& local = localSide_.files[number];
         const ScannedFile twin = FromInfo(*remote);
         bool both = false;
-        if (SidesAtLastSync(name)) {
-            const bool localChanged = ChangedSinceLastSync(name, local, false);
-            const bool remoteChanged = ChangedSinceLastSync(name, twin, true);
+        const SyncedSides* was = SidesAtLastSync(name);
+        if (was) {
+            const bool localChanged = SideChanged(*was, local, false);
+            const bool remoteChanged = SideChanged(*was, twin, true);
             // Unchanged on both sides, or changed alike: nothing to carry.
             if ((!localChanged && !remoteChanged) ||
                 (local.modifiedSeconds == twin.modifiedSeconds && local.size == twin.size)) {
                 return RecordSides(name, local, twin);
             }
+            KeepSides(name, was);
             // One side changed: it wins, whatever the two clocks say. The usual words where
             // the clocks agree; where they do not, the line says why the older one wins.
             if (localChanged != remoteChanged) {
@@ -858,12 +874,16 @@ class PairScan {
             KeepSides(name);
         if (sidesOut_) sidesOut_->Finish();
         NoteScannedPair(ctx_, ScannedPair{cat_, local_, remote_, scanStarted_,
-                                          IdentityOf(localTraits_), IdentityOf(remoteTraits_)});
+                                          IdentityOf(localTraits_, record_.localIdentity),
+                                          IdentityOf(remoteTraits_, record_.remoteIdentity)});
         SetProgress(98);
     }
 
-    static std::string IdentityOf(const std::optional<platform::FolderTraits>& traits) {
-        return traits ? traits->identity : std::string();
+    // A side whose identity could not be read this time keeps the one recorded (if any):
+    // an empty one written now would stop every later run.
+    static std::string IdentityOf(const std::optional<platform::FolderTraits>& traits,
+                                  const std::optional<std::string>& recorded) {
+        return traits ? traits->identity : recorded.value_or(std::string());
     }
 
     void Finish() {
@@ -972,8 +992,9 @@ class PairScan {
     std::optional<platform::FolderTraits> remoteTraits_;
     bool localFolds_ = false;
     bool remoteFolds_ = false;
-    bool ignoreCase_ = false;                      // names are matched without regard to case
-    std::unordered_set<std::string> caseSkipped_;  // folded names left alone for their case
+    bool ignoreCase_ = false;                       // names are matched without regard to case
+    std::unordered_set<std::string> caseSkipped_;   // folded names left alone for their case
+    std::unordered_set<std::string> localBlanked_;  // folded names of unreadable local files
     SyncedSidesTable synced_;
     std::unique_ptr<SyncedSidesWriter> sidesOut_;
     std::vector<std::string> unreadable_;

@@ -363,8 +363,17 @@ namespace {
 void WritePairRecords(Context& ctx) {
     for (const ScannedPair& pair : ctx.state.ScannedPairs) {
         if (!platform::IsRegularFile(CategoryFilePath(ctx, pair.category, true))) continue;
-        const PairRecord record{pair.localPath,     pair.remotePath,    pair.scanStarted, {}, {},
-                                pair.localIdentity, pair.remoteIdentity};
+        // An identity not known is not written: a record without one checks nothing.
+        const auto known = [](const std::string& identity) {
+            return identity.empty() ? std::nullopt : std::optional<std::string>(identity);
+        };
+        const PairRecord record{pair.localPath,
+                                pair.remotePath,
+                                pair.scanStarted,
+                                {},
+                                {},
+                                known(pair.localIdentity),
+                                known(pair.remoteIdentity)};
         const std::string path = PairRecordPath(ctx, pair.category);
         const std::string text = PairRecordText(record);
         // No rewrite (and no flush) for an unchanged record.
@@ -379,7 +388,10 @@ void WritePairRecords(Context& ctx) {
 bool ReplaceSides(Context& ctx, const std::string& category) {
     const std::string pending = SidesFilePath(ctx, category, true);
     const std::string committed = SidesFilePath(ctx, category, false);
-    if (platform::IsRegularFile(pending)) return platform::ReplaceByRename(pending, committed);
+    // Tasks appended to it without a flush each; it is made durable once, here.
+    if (platform::IsRegularFile(pending)) {
+        return platform::FlushFileToDisk(pending) && platform::ReplaceByRename(pending, committed);
+    }
     return !platform::IsRegularFile(committed) || platform::RemoveFile(committed);
 }
 

@@ -190,9 +190,15 @@ platform::CopyResult CopyIntoTemporary(Context& ctx, const std::string& source,
     }
     if (result.ok && !ctx.ports.fileSystem->FlushFileToDisk(temporary)) {
         ctx.ports.fileSystem->RemoveFile(temporary);
-        return platform::CopyResult{false, false, EIO};
+        return platform::CopyResult{false, false, EIO, -1, 0, 0};
     }
     return result;
+}
+
+// Whether a folder's own look-up fails as a share that dropped fails it.
+bool FolderUnreachable(platform::FileSystem& fs, const std::string& folder) {
+    errno = 0;
+    return !fs.FileSystemId(folder) && platform::IsShareTrouble(errno);
 }
 
 Outcome FailedCopy(TaskRun& run, const platform::CopyResult& result) {
@@ -206,9 +212,13 @@ Outcome FailedCopy(TaskRun& run, const platform::CopyResult& result) {
                              " to " + destination + Reason(result.error));
     }
     ForgetInPendingStates(run);
-    // A share that failed in the middle of a copy fails the pair's next tasks too.
-    if (platform::IsShareTrouble(result.error))
+    // A share that failed in the middle of a copy fails the pair's next tasks too; one bad
+    // file on a disk that still answers does not.
+    if (platform::IsShareTrouble(result.error) &&
+        (FolderUnreachable(run.fs(), FolderOf(source)) ||
+         FolderUnreachable(run.fs(), FolderOf(destination)))) {
         run.ctx.state.ShareTroubleCategories.insert(run.task.category);
+    }
     return Outcome::Failed;
 }
 
@@ -234,26 +244,26 @@ const ScannedPair* PairOf(const Context& ctx, const std::string& category) {
 // before the task and the copy itself made sure it did not change), and the copy as its
 // file system keeps it, which may differ from the source's time (2-second steps, a server
 // that stamps its own clock) without being an edit.
-void RecordCopiedSides(TaskRun& run) {
+void RecordCopiedSides(TaskRun& run, const platform::CopyResult& copied) {
     const TaskView* view = run.view;
     const ScannedPair* pair = PairOf(run.ctx, run.task.category);
-    if (!view || !view->first || !pair) return;
-    const platform::EntryState& source = *view->first;
+    if (!view || !pair) return;
     std::optional<platform::EntryState> copy = run.fs().Examine(run.task.secondPath);
     // A share's server may stamp the time of the last write on the file once the client has
-    // let it go, which can come after the copy's own stamp: the file in place gets it again.
-    if (copy && copy->regular && copy->modifiedSeconds != source.modifiedSeconds &&
-        run.fs().SetModifiedInstant(run.task.secondPath, source.modifiedSeconds,
-                                    source.modifiedNanoseconds)) {
+    // let it go, which can come after the copy's own stamp: the file in place gets the time
+    // of the version it holds again.
+    if (copy && copy->regular && copy->modifiedSeconds != copied.sourceSeconds &&
+        run.fs().SetModifiedInstant(run.task.secondPath, copied.sourceSeconds,
+                                    copied.sourceNanoseconds)) {
         copy = run.fs().Examine(run.task.secondPath);
     }
     if (!copy || !copy->regular) return;
     const bool fromLocal = view->firstFolder == pair->localPath;
-    const platform::EntryState& local = fromLocal ? source : *copy;
-    const platform::EntryState& remote = fromLocal ? *copy : source;
-    AddSyncedSides(
-        run.ctx, run.task.category, view->fileName,
-        SyncedSides{local.modifiedSeconds, local.size, remote.modifiedSeconds, remote.size});
+    const SyncedSides sides = fromLocal ? SyncedSides{copied.sourceSeconds, copied.sourceSize,
+                                                      copy->modifiedSeconds, copy->size}
+                                        : SyncedSides{copy->modifiedSeconds, copy->size,
+                                                      copied.sourceSeconds, copied.sourceSize};
+    AddSyncedSides(run.ctx, run.task.category, view->fileName, sides);
 }
 
 // A copy onto a file that appeared after the scan is cancelled like a replace: nothing was
@@ -281,7 +291,7 @@ Outcome CopyOrReplace(TaskRun& run, bool backupSuccess) {
     const platform::CopyResult copied = CopyIntoTemporary(run.ctx, source, folder, temporary);
     if (!copied) return FailedCopy(run, copied);
     const Outcome outcome = SwapIn(run.fs(), destination, temporary, replacing);
-    if (outcome == Outcome::Done) RecordCopiedSides(run);
+    if (outcome == Outcome::Done) RecordCopiedSides(run, copied);
     return outcome;
 }
 
@@ -345,12 +355,20 @@ std::optional<Obstacle> FolderMoved(platform::FileSystem& fs, const std::string&
     return Obstacle{folder + " is no longer on the file system it was on at the scan"};
 }
 
-std::optional<Obstacle> FileChanged(platform::FileSystem& fs, const std::string& path,
+std::optional<Obstacle> FileChanged(platform::FileSystem& fs, const std::string& folder,
+                                    const std::string& name,
                                     const std::optional<platform::EntryState>& then) {
+    const std::string path = folder + name;
     errno = 0;
     const std::optional<platform::EntryState> now = fs.Examine(path);
     if (SameAsScanned(then, now)) return std::nullopt;
-    if (!now && platform::IsShareTrouble(errno)) return Obstacle{path, false, errno};
+    const int error = errno;
+    if (!now && platform::IsShareTrouble(error)) {
+        // The share itself, when its folder fails too; otherwise this one file, which says
+        // nothing about the others.
+        if (FolderUnreachable(fs, folder)) return Obstacle{path, false, error};
+        return Obstacle{path + " could not be looked up" + Reason(error)};
+    }
     return Obstacle{path + " changed after the scan", true};
 }
 
@@ -362,10 +380,10 @@ std::optional<Obstacle> WhatChangedSinceTheScan(TaskRun& run, const TaskView& vi
     if (twoSides) {
         if (auto moved = FolderMoved(fs, view.secondFolder, view.secondFileSystem)) return moved;
     }
-    if (auto changed = FileChanged(fs, view.firstFolder + view.fileName, view.first)) {
+    if (auto changed = FileChanged(fs, view.firstFolder, view.fileName, view.first)) {
         return changed;
     }
-    if (twoSides) return FileChanged(fs, view.secondFolder + view.fileName, view.second);
+    if (twoSides) return FileChanged(fs, view.secondFolder, view.fileName, view.second);
     return std::nullopt;
 }
 

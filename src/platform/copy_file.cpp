@@ -198,7 +198,8 @@ bool SourceUnchanged(CopyJob& job) {
 
 // Whether the mode bits of the file system an open file lies on mean anything: on a FAT or
 // exFAT disk or a Windows share every file reads 0777 (or 0744), and a copy taking that
-// mode over would make an operator's files executable and writable by everyone.
+// mode over would make an operator's files executable and writable by everyone; and such a
+// file system may refuse a mode it cannot keep.
 bool KeepsPermissions(int fd, const std::string& mountTable) {
     struct statx sx {};
     if (::statx(fd, "", AT_EMPTY_PATH, STATX_MNT_ID, &sx) != 0 ||
@@ -220,8 +221,9 @@ mode_t OrdinaryMode() {
 // The time first, then the mode: a read-only mode set last cannot get in the way of
 // anything written before it. The time is the exact instant of the version copied; the
 // access time is given too, as some drivers take "leave it" for "now" and stamp both.
-// Mode bits go only where both file systems keep them, so a destination that has none
-// (and refuses to be told) does not fail the copy.
+// The source's mode is carried where its file system keeps modes (a FAT disk or a Windows
+// share shows 0777 or 0744 for every file; a copy from there gets the ordinary mode). A
+// destination that keeps no modes may refuse to be told, which does not fail the copy.
 bool CarryOverAttributes(CopyJob& job) {
     const int out = job.files.out.Get();
     const timespec times[2] = {job.files.source.st_atim, job.files.source.st_mtim};
@@ -229,9 +231,8 @@ bool CarryOverAttributes(CopyJob& job) {
     const std::optional<std::string> mounts = ReadWholeFile("/proc/self/mountinfo");
     const bool sourceKeeps = !mounts || KeepsPermissions(job.files.in.Get(), *mounts);
     const bool destinationKeeps = !mounts || KeepsPermissions(out, *mounts);
-    if (!destinationKeeps) return true;
     const mode_t mode = sourceKeeps ? (job.files.source.st_mode & kModeBits) : OrdinaryMode();
-    if (::fchmod(out, mode) != 0) return job.Fail(errno);
+    if (::fchmod(out, mode) != 0 && destinationKeeps) return job.Fail(errno);
     return true;
 }
 
@@ -263,6 +264,11 @@ CopyResult CopyFileChunked(const std::string& source, const std::string& destina
     bool ok = CopyData(job) && SourceUnchanged(job) && CarryOverAttributes(job);
     if (!job.files.out.Close() && ok) ok = job.Fail(errno);
     if (ok) StampAfterClose(destination, job.files.source);
+    if (ok) {
+        job.result.sourceSize = static_cast<int64_t>(job.files.source.st_size);
+        job.result.sourceSeconds = static_cast<int64_t>(job.files.source.st_mtim.tv_sec);
+        job.result.sourceNanoseconds = static_cast<int64_t>(job.files.source.st_mtim.tv_nsec);
+    }
     // What was written is incomplete, mixed or unconfirmed: it must not stand under any
     // name. The file is ours alone (created exclusively), so removing it harms no one.
     if (!ok) ::unlink(destination.c_str());

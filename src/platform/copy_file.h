@@ -21,6 +21,10 @@ struct CopyResult {
     bool ok = false;
     bool sourceChanged = false;
     int error = 0;
+    // The version of the source the copy holds, as the open file had it.
+    int64_t sourceSize = -1;
+    int64_t sourceSeconds = 0;  // its modified time, UTC seconds since the epoch
+    int64_t sourceNanoseconds = 0;
 
     explicit operator bool() const { return ok; }
 };

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "engine/state_files.h"
+#include "engine/task_execution.h"
 #include "engine/task_line.h"
 #include "platform/folder_traits.h"
 #include "support/faulty_file_system.h"
@@ -645,12 +646,12 @@ TEST_F(FolderScanTest, AFileFromTheFutureIsDeletedOnceItsTwinWasDeleted) {
 // A scan records the sides of every name it settles, so the next run knows them.
 TEST_F(FolderScanTest, SettledNamesAreRecordedWithBothSides) {
     PutBoth("a.kvo", kBaseTime, kBaseTime + 1);  // within the tolerance: no task
-    Put(local, "new.kvo");                        // its sides are recorded once it is copied
+    Put(local, "new.kvo");                       // its sides are recorded once it is copied
     Scan();
     const std::string size = std::to_string(std::string("data of a.kvo").size());
-    EXPECT_EQ(ReadFile(StateFile(".sides-new")),
-              "a.kvo\x01" + std::to_string(kBaseTime) + "\x01" + size + "\x01" +
-                  std::to_string(kBaseTime + 1) + "\x01" + size + "\r\n");
+    EXPECT_EQ(ReadFile(StateFile(".sides-new")), "a.kvo\x01" + std::to_string(kBaseTime) + "\x01" +
+                                                     size + "\x01" + std::to_string(kBaseTime + 1) +
+                                                     "\x01" + size + "\r\n");
     CommitStateFiles(app.ctx);
     EXPECT_TRUE(Exists(StateFile(".sides")));
     EXPECT_FALSE(Exists(StateFile(".sides-new")));
@@ -728,6 +729,122 @@ TEST_F(FolderScanTest, ASideIsToldByItsIdentityAndOldRecordsAreUpgraded) {
         CommitStateFiles(app.ctx);
         EXPECT_THAT(ReadFile(StateFile(".pair")), HasSubstr("RemoteFolder=" + disk.identity));
     }
+}
+
+// One line of a pair's sides record.
+std::string SidesLine(const std::string& name, int64_t localTime, int64_t remoteTime) {
+    const std::string size = std::to_string(std::string("data of " + name).size());
+    return name + "\x01" + std::to_string(localTime) + "\x01" + size + "\x01" +
+           std::to_string(remoteTime) + "\x01" + size + "\r\n";
+}
+
+// A remote side that folds case against a local side that tells case apart: names meet
+// without regard to case, two local names for one remote file are left alone, a case-only
+// rename deletes nothing, and an unreadable local file still shields its remote twin.
+TEST_F(FolderScanTest, NamesMeetWithoutRegardToCaseWhereTheRemoteSideFoldsIt) {
+    struct Case {
+        const char* label;
+        std::vector<std::string> localNames, remoteNames;
+        bool localReadFails;  // the local file cannot be read this time
+        std::vector<std::string> tasks;
+        const char* line;  // a part of a line of the scan
+    };
+    const Case cases[] = {
+        {"a case-only rename on the local side", {"Show.kvo"}, {"show.kvo"}, false, {}, nullptr},
+        {"a case-only rename, the local file unreadable",
+         {"Show.kvo"},
+         {"show.kvo"},
+         true,
+         {},
+         "Error analyzing file"},
+        {"two local names meet one remote file",
+         {"Show.kvo", "show.kvo"},
+         {"SHOW.kvo"},
+         false,
+         {},
+         "Skipped \"Show.kvo\" and \"show.kvo\" in "},
+        {"two local names, nothing remote yet",
+         {"New.kvo", "new.kvo"},
+         {},
+         false,
+         {},
+         "the names differ only in case"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        test::TempDir run;
+        test::TestApp app(run / "prog");
+        const std::string L = run / "L";
+        const std::string R = run / "R";
+        test::MakeDirs(L);
+        test::MakeDirs(R);
+        auto disk = std::make_shared<test::FaultyFileSystem>();
+        disk->FoldCaseIn(R);
+        app.ports.fileSystem = disk;
+        for (const std::string& name : c.localNames)
+            Put(L, name);
+        for (const std::string& name : c.remoteNames)
+            Put(R, name);
+        Put(L, "both.kvo");
+        Put(R, "both.kvo");
+        std::string recorded = "both.kvo\r\n";
+        std::string sides = SidesLine("both.kvo", kBaseTime, kBaseTime);
+        for (const std::string& name : c.remoteNames) {
+            recorded += name + "\r\n";
+            sides += SidesLine(name, kBaseTime, kBaseTime);
+        }
+        WriteFile(run / "prog/VarnelFileSyncSettings/Program_Logs.dat", recorded);
+        WriteFile(run / "prog/VarnelFileSyncSettings/Program_Logs.sides", sides);
+        if (c.localReadFails) disk->Fail(test::FsCall::Info, L + "/" + c.localNames.front());
+
+        ScanFolderPair(app.ctx, L, R, "*.kvo", category);
+
+        const auto& tasks = app.form.lstTasksToDo.Items();
+        EXPECT_EQ(std::vector<std::string>(tasks.begin(), tasks.end()), c.tasks);
+        if (c.line) {
+            const auto& lines = app.form.lstCompletedTasks.Items();
+            EXPECT_THAT(std::vector<std::string>(lines.begin(), lines.end()),
+                        testing::Contains(HasSubstr(c.line)));
+        }
+    }
+}
+
+// A replacement decided because only one side changed that then fails is decided the same
+// way by the next run, whatever the two clocks say: the record keeps the sides it had.
+TEST_F(FolderScanTest, AFailedReplacementIsDecidedTheSameWayNextRun) {
+    PutBoth("a.kvo", kBaseTime, kBaseTime + 600);  // the remote copy stamped by a clock ahead
+    PutBoth("b.kvo");
+    Commit("a.kvo\r\nb.kvo\r\n");
+    WriteFile(StateFile(".sides"), SidesLine("a.kvo", kBaseTime, kBaseTime + 600) +
+                                       SidesLine("b.kvo", kBaseTime, kBaseTime));
+    WriteFile(local + "/a.kvo", "the operator's edit");
+    SetMtime(local + "/a.kvo", kBaseTime + 60);
+    FailOnDisk(test::FsCall::CopyFileChunked, local + "/a.kvo");
+    Scan();
+    ASSERT_THAT(Tasks(), ElementsAre(Replace(local, remote, "a.kvo")));
+    while (app.form.lstTasksToDo.ListCount() > 0)
+        tmrMain_Timer(app.ctx, nullptr);
+    EXPECT_EQ(ReadFile(local + "/a.kvo"), "the operator's edit");
+
+    app.ports.fileSystem = std::make_shared<platform::NativeFileSystem>();
+    Scan();
+    EXPECT_THAT(Tasks(), ElementsAre(Replace(local, remote, "a.kvo")));
+}
+
+// A folder whose identity cannot be read once is not recorded without one: that would stop
+// every later run.
+TEST_F(FolderScanTest, AnIdentityNotReadOnceLeavesLaterRunsAlone) {
+    PutBoth("both.kvo");
+    FailOnDisk(test::FsCall::DescribeFolder, remote);
+    Scan();
+    CommitStateFiles(app.ctx);
+    EXPECT_THAT(ReadFile(StateFile(".pair")), Not(HasSubstr("RemoteFolder=")));
+    app.ports.fileSystem = std::make_shared<platform::NativeFileSystem>();
+    app.state.RunHadFailure = false;
+    Scan();
+    EXPECT_FALSE(app.state.RunHadFailure);
+    CommitStateFiles(app.ctx);
+    EXPECT_THAT(ReadFile(StateFile(".pair")), HasSubstr("RemoteFolder="));
 }
 
 }  // namespace

@@ -477,57 +477,83 @@ TEST_F(TickTest, FailedTaskIsDroppedUnloggedAndMarksTheRun) {
 
 // A share that stops answering is not a change of its files: the first look-up that fails
 // so says it, the pair's remaining tasks are left for the next run, and a deletion stays due
-// rather than being reverted then.
+// rather than being reverted then. One bad file on a disk that still answers holds back
+// nothing else.
 TEST_F(TickTest, ShareTroubleLeavesThePairsRemainingTasksForTheNextRun) {
-    auto disk = std::make_shared<test::FaultyFileSystem>();
-    app.ports.fileSystem = disk;
-    for (const char* name : {"a.kvo", "b.kvo", "c.kvo"})
-        Source(name, name);
-    Source("both.kvo", "both");
-    WriteFile(R + "both.kvo", "both");
-    SetMtime(R + "both.kvo", kNewTime);
-    WriteFile(R + "gone.kvo", "deleted locally since the last sync");
-    SaveStateFile(app.ctx, kCategory, {"both.kvo", "gone.kvo"}, false);
-    ScanFolderPair(app.ctx, L, R, "*.kvo", kCategory);
-    app.state.QueuedTaskCount = static_cast<int32_t>(app.form.lstTasksToDo.ListCount());
-    ASSERT_EQ(app.state.QueuedTaskCount, 4);
-    disk->Fail(test::FsCall::Examine, R + "b.kvo");  // errno EIO, as a dropped share answers
+    for (const bool shareDropped : {true, false}) {
+        SCOPED_TRACE(shareDropped ? "the share dropped" : "one file fails, the disk answers");
+        TempDir run;
+        TestApp app{run / "prog"};
+        const std::string L = run / "L/";
+        const std::string R = run / "R/";
+        test::MakeDirs(L);
+        test::MakeDirs(R);
+        test::MakeDirs(run / "prog");
+        auto disk = std::make_shared<test::FaultyFileSystem>();
+        app.ports.fileSystem = disk;
+        for (const char* name : {"a.kvo", "b.kvo", "c.kvo", "both.kvo"}) {
+            WriteFile(L + name, std::string(name).substr(0, 1) + "data");
+            SetMtime(L + name, kNewTime);
+        }
+        WriteFile(R + "both.kvo", "bdata");
+        SetMtime(R + "both.kvo", kNewTime);
+        WriteFile(R + "gone.kvo", "deleted locally since the last sync");
+        SaveStateFile(app.ctx, kCategory, {"both.kvo", "gone.kvo"}, false);
+        ScanFolderPair(app.ctx, L, R, "*.kvo", kCategory);
+        app.state.QueuedTaskCount = static_cast<int32_t>(app.form.lstTasksToDo.ListCount());
+        ASSERT_EQ(app.state.QueuedTaskCount, 4);
 
-    for (int tick = 0; tick < 4; ++tick)
-        tmrMain_Timer(app.ctx, nullptr);
+        tmrMain_Timer(app.ctx, nullptr);                 // a.kvo is copied
+        disk->Fail(test::FsCall::Examine, R + "b.kvo");  // errno EIO, as a dropped share answers
+        if (shareDropped) disk->Fail(test::FsCall::FileSystemId, R);
+        for (int tick = 0; tick < 3; ++tick)
+            tmrMain_Timer(app.ctx, nullptr);
 
-    EXPECT_EQ(ReadFile(R + "a.kvo"), "a.kvo");
-    EXPECT_FALSE(Exists(R + "c.kvo"));
-    EXPECT_EQ(ReadFile(R + "gone.kvo"), "deleted locally since the last sync");
-    const std::vector<std::string> lines = Completed();
-    const auto has = [&](const std::string& text) {
-        return std::any_of(lines.begin(), lines.end(),
-                           [&](const std::string& l) { return l.find(text) != std::string::npos; });
-    };
-    EXPECT_TRUE(has("Copy/Replace Canceled, share trouble: " + R +
-                    "b.kvo could not be looked up [" + std::strerror(EIO) +
-                    "]; the remaining Program Logs tasks are left for the next run"));
-    EXPECT_TRUE(has("Copy/Replace Canceled, share trouble in Program Logs earlier in this run: " +
+        const std::vector<std::string> lines = app.form.lstCompletedTasks.Items();
+        const auto has = [&](const std::string& text) {
+            return std::any_of(lines.begin(), lines.end(), [&](const std::string& l) {
+                return l.find(text) != std::string::npos;
+            });
+        };
+        EXPECT_EQ(ReadFile(R + "a.kvo"), "adata");
+        EXPECT_FALSE(has("changed after the scan"));
+        EXPECT_TRUE(app.state.RunHadFailure);
+        std::vector<std::string> committed;
+        ASSERT_TRUE(LoadStateFile(app.ctx, kCategory, committed, false));
+        if (shareDropped) {
+            EXPECT_TRUE(has("Copy/Replace Canceled, share trouble: " + R +
+                            " could not be looked up [" + std::strerror(EIO) +
+                            "]; the remaining Program Logs tasks are left for the next run"));
+            EXPECT_TRUE(
+                has("Copy/Replace Canceled, share trouble in Program Logs earlier in this "
+                    "run: " +
                     L + "c.kvo left for the next run"));
-    EXPECT_TRUE(has("Delete Canceled, share trouble in Program Logs earlier in this run: " + R +
-                    "gone.kvo left for the next run"));
-    EXPECT_FALSE(has("changed after the scan"));
-    EXPECT_TRUE(app.state.RunHadFailure);
-    // Committed: the deletion stays due, the copies not made are decided afresh.
-    std::vector<std::string> committed;
-    ASSERT_TRUE(LoadStateFile(app.ctx, kCategory, committed, false));
-    EXPECT_EQ(committed, (std::vector<std::string>{"a.kvo", "both.kvo", "gone.kvo"}));
-    // The copy made is recorded with both sides, beside the pair settled by the scan.
-    const std::string sides = ReadFile(StateFolder(app.ctx) + "/Program_Logs.sides");
-    EXPECT_NE(sides.find("a.kvo\x01" + std::to_string(kNewTime) +
-                         "\x01"
-                         "5\x01" +
-                         std::to_string(kNewTime) +
-                         "\x01"
-                         "5\r\n"),
-              std::string::npos)
-        << sides;
-    EXPECT_NE(sides.find("both.kvo\x01"), std::string::npos) << sides;
+            EXPECT_TRUE(has("Delete Canceled, share trouble in Program Logs earlier in this run: " +
+                            R + "gone.kvo left for the next run"));
+            EXPECT_FALSE(Exists(R + "c.kvo"));
+            EXPECT_EQ(ReadFile(R + "gone.kvo"), "deleted locally since the last sync");
+            // The deletion stays due; the copies not made are decided afresh.
+            EXPECT_EQ(committed, (std::vector<std::string>{"a.kvo", "both.kvo", "gone.kvo"}));
+        } else {
+            EXPECT_TRUE(has("Copy/Replace Canceled, " + R + "b.kvo could not be looked up [" +
+                            std::strerror(EIO) + "]"));
+            EXPECT_FALSE(has("share trouble"));
+            EXPECT_EQ(ReadFile(R + "c.kvo"), "cdata");
+            EXPECT_FALSE(Exists(R + "gone.kvo"));
+            EXPECT_EQ(committed, (std::vector<std::string>{"a.kvo", "both.kvo", "c.kvo"}));
+        }
+        // A copy made is recorded with both sides, beside the pair the scan settled.
+        const std::string sides = ReadFile(StateFolder(app.ctx) + "/Program_Logs.sides");
+        EXPECT_NE(sides.find("a.kvo\x01" + std::to_string(kNewTime) +
+                             "\x01"
+                             "5\x01" +
+                             std::to_string(kNewTime) +
+                             "\x01"
+                             "5\r\n"),
+                  std::string::npos)
+            << sides;
+        EXPECT_NE(sides.find("both.kvo\x01"), std::string::npos) << sides;
+    }
 }
 
 // The copy lets the event loop run: should the queue be cleared and filled again meanwhile,

@@ -2,6 +2,8 @@
 
 #include <cerrno>
 
+#include "platform/name_patterns.h"
+
 namespace vfs::test {
 
 namespace {
@@ -23,15 +25,15 @@ class FaultyOpenFolder final : public platform::OpenFolder {
     bool IsOpen() const override { return real_->IsOpen(); }
     platform::Presence Lookup(const std::string& name) const override {
         if (Fails(FsCall::Lookup, name)) return platform::Presence::Unknown;
-        return real_->Lookup(name);
+        return real_->Lookup(faults_.Spelled(folder_, name));
     }
     std::optional<platform::FileInfo> Info(const std::string& name) const override {
         if (Fails(FsCall::Info, name)) return std::nullopt;
-        return real_->Info(name);
+        return real_->Info(faults_.Spelled(folder_, name));
     }
     std::optional<LocalDateTime> ModifiedTime(const std::string& name) const override {
         if (Fails(FsCall::ModifiedTime, name)) return std::nullopt;
-        return real_->ModifiedTime(name);
+        return real_->ModifiedTime(faults_.Spelled(folder_, name));
     }
     void ForgetListing() override { real_->ForgetListing(); }
 
@@ -69,11 +71,30 @@ void FaultyFileSystem::DescribeAs(const std::string& folder, const platform::Fol
     traits_[WithoutTrailingSeparator(folder)] = traits;
 }
 
+void FaultyFileSystem::FoldCaseIn(const std::string& folder) {
+    folding_.insert(WithoutTrailingSeparator(folder));
+}
+
+std::string FaultyFileSystem::Spelled(const std::string& folder, const std::string& name) const {
+    if (folding_.count(WithoutTrailingSeparator(folder)) == 0) return name;
+    const auto entries = platform::ListAllEntries(folder);
+    if (!entries) return name;
+    for (const std::string& entry : *entries) {
+        if (entry == name) return name;
+    }
+    for (const std::string& entry : *entries) {
+        if (platform::SameFolded(entry, name)) return entry;
+    }
+    return name;
+}
+
 std::optional<platform::FolderTraits> FaultyFileSystem::DescribeFolder(const std::string& folder) {
     if (Fails(FsCall::DescribeFolder, folder)) return std::nullopt;
     const auto given = traits_.find(WithoutTrailingSeparator(folder));
     if (given != traits_.end()) return given->second;
-    return disk_.DescribeFolder(folder);
+    std::optional<platform::FolderTraits> traits = disk_.DescribeFolder(folder);
+    if (traits && folding_.count(WithoutTrailingSeparator(folder)) > 0) traits->foldsCase = true;
+    return traits;
 }
 
 bool FaultyFileSystem::IsDirectory(const std::string& path) {
@@ -154,7 +175,7 @@ platform::CopyResult FaultyFileSystem::CopyFileChunked(const std::string& source
                                                        const platform::CopyProgress& progress,
                                                        const int32_t* cancelFlag) {
     if (Fails(FsCall::CopyFileChunked, source) || Fails(FsCall::CopyFileChunked, destination)) {
-        return platform::CopyResult{false, false, EIO};
+        return platform::CopyResult{false, false, EIO, -1, 0, 0};
     }
     return disk_.CopyFileChunked(source, destination, progress, cancelFlag);
 }

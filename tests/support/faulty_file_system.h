@@ -57,6 +57,11 @@ class FaultyFileSystem final : public platform::FileSystem {
     void FailWithError(int error) { error_ = error; }
     // The folder's file system is described as given instead of as the disk's.
     void DescribeAs(const std::string& folder, const platform::FolderTraits& traits);
+    // Look-ups of names in the folder find a file whose name differs only in case, as on a
+    // file system that folds case, and the folder is described as one.
+    void FoldCaseIn(const std::string& folder);
+    // The name of the folder's entry that a look-up of `name` finds there.
+    std::string Spelled(const std::string& folder, const std::string& name) const;
 
     bool IsDirectory(const std::string& path) override;
     bool EntryExists(const std::string& path) override;
@@ -87,6 +92,7 @@ class FaultyFileSystem final : public platform::FileSystem {
     platform::NativeFileSystem disk_;
     std::set<std::pair<FsCall, std::string>> faults_;
     std::map<std::string, platform::FolderTraits> traits_;
+    std::set<std::string> folding_;
     int error_ = EIO;
 };
 
