@@ -383,20 +383,34 @@ bool HaveProgram(const std::string& name) {
     return !FindProgram(name).empty();
 }
 
-void KillProcessTree(pid_t pid) {
+void SignalProcessTree(pid_t pid, int signalNumber) {
     if (pid <= 1) return;
-    const std::vector<ProcessEntry> all = Processes();
-    std::set<pid_t> doomed = {pid};
-    for (bool grown = true; grown;) {
-        grown = false;
-        for (const ProcessEntry& p : all) {
-            const bool below = doomed.count(p.parent) > 0 || p.group == pid;
-            if (below && doomed.insert(p.pid).second) grown = true;
+    // The tree is read before it is signalled: a process that dies leaves its children to
+    // init, out of the tree (sshd starts each session in a process group of its own). It is
+    // read again until it shows no process left out, for one started in the meantime.
+    std::set<pid_t> signalled;
+    for (bool more = true; more;) {
+        more = false;
+        const std::vector<ProcessEntry> all = Processes();
+        std::set<pid_t> tree = {pid};
+        for (bool grown = true; grown;) {
+            grown = false;
+            for (const ProcessEntry& p : all) {
+                const bool below = tree.count(p.parent) > 0 || p.group == pid;
+                if (below && tree.insert(p.pid).second) grown = true;
+            }
+        }
+        ::kill(-pid, signalNumber);
+        for (pid_t p : tree) {
+            if (!signalled.insert(p).second) continue;
+            ::kill(p, signalNumber);
+            more = true;
         }
     }
-    ::kill(-pid, SIGKILL);
-    for (pid_t p : doomed)
-        ::kill(p, SIGKILL);
+}
+
+void KillProcessTree(pid_t pid) {
+    SignalProcessTree(pid, SIGKILL);
 }
 
 bool Daemon::Start(const std::vector<std::string>& argv, const std::string& logPath,
@@ -424,6 +438,10 @@ void Daemon::Kill() {
     // waited for here without end.
     WaitFor([&] { return ::waitpid(pid_, &status, WNOHANG) != 0; }, 5000);
     pid_ = -1;
+}
+
+void Daemon::Signal(int signalNumber) const {
+    if (pid_ > 0) SignalProcessTree(pid_, signalNumber);
 }
 
 std::string Daemon::Log() const {

@@ -5,6 +5,7 @@
 // when the next one makes its run folder.
 #pragma once
 
+#include <signal.h>
 #include <sys/types.h>
 
 #include <cstdint>
@@ -43,6 +44,8 @@ class Daemon {
     bool Running();
     // Ends it and every process it started, at once (SIGKILL), and waits for it.
     void Kill();
+    // Sends the signal to it and every process it started (SIGSTOP, SIGCONT).
+    void Signal(int signalNumber) const;
     pid_t Pid() const { return pid_; }
     std::string Log() const;
 
@@ -98,6 +101,10 @@ class SambaServer {
     std::string Start(int clockAheadSeconds = 0);
     // Ends the server and all its processes at once, as a crash or a power cut would.
     void Kill() { daemon_.Kill(); }
+    // Stops the server and all its processes (SIGSTOP), as a machine that hangs: its
+    // connections stay open and nothing answers on them until Resume().
+    void Freeze() const { daemon_.Signal(SIGSTOP); }
+    void Resume() const { daemon_.Signal(SIGCONT); }
     bool Running() { return daemon_.Running(); }
     // The shared folder as the server sees it.
     const std::string& ShareDir() const { return share_; }
@@ -139,6 +146,9 @@ class SshServer {
     std::string Start();
     // Ends the listener and every session it started, at once.
     void Kill() { daemon_.Kill(); }
+    // Stops the listener and every session (SIGSTOP): nothing answers until Resume().
+    void Freeze() const { daemon_.Signal(SIGSTOP); }
+    void Resume() const { daemon_.Signal(SIGCONT); }
     bool Running() { return daemon_.Running(); }
     int Port() const { return port_; }
     const std::string& Key() const { return key_; }
@@ -211,8 +221,9 @@ class BindMount {
     std::string refused_;
 };
 
-// Kills the processes of a started server that are still running (its process group and
-// everything below it).
+// Sends a signal to the processes of a started server (its process group and everything
+// below it); KillProcessTree ends those still running.
+void SignalProcessTree(pid_t pid, int signalNumber);
 void KillProcessTree(pid_t pid);
 
 }  // namespace vfs::e2e

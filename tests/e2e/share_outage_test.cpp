@@ -1,14 +1,19 @@
 // Whole sync-and-exit runs while a share goes away and comes back: mounted again with a new
 // device number, not mounted at all (its bare mount point left), covered by a bind mount,
-// or its server ended in the middle of a copy or a scan.
+// or its server ended in the middle of a copy or a scan, or stopped answering in the middle
+// of a copy.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <functional>
+#include <iomanip>
+#include <iostream>
 #include <memory>
 #include <string>
 #include <thread>
@@ -330,6 +335,226 @@ TEST_F(ShareTest, AServerEndingDuringACopyFailsTheRunAndTheNextRunCompletesIt) {
         EXPECT_EQ(again[i].status, 0) << again[i].out;
         EXPECT_TRUE(ReadFile(p.serverR + "/big.kvo") == big) << again[i].out;
         EXPECT_EQ(ReadFile(p.serverR + "/small.kvo"), "small");
+    }
+}
+
+// Whether a new folder can be made and removed in the folder within a few seconds.
+bool AnswersSoon(const std::string& folder) {
+    const std::string probe = folder + "/.probe";
+    for (int waited = 0; waited < 8000; waited += 100) {
+        if ((::mkdir(probe.c_str(), 0755) == 0 || errno == EEXIST) && ::rmdir(probe.c_str()) == 0) {
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return false;
+}
+
+// The server behind a share stops answering (SIGSTOP) or answers again (SIGCONT).
+void FreezeServer(Shares& shares, Share share, bool freeze) {
+    if (share == Share::kSshfs) freeze ? shares.ssh.Freeze() : shares.ssh.Resume();
+    if (share == Share::kSmbnetfs) freeze ? shares.samba.Freeze() : shares.samba.Resume();
+}
+
+// The server stops answering in the middle of a big copy, its connections left open, so
+// the client's calls hang instead of failing until the mount gives up on the server. The
+// program must not hang with them: a run ends within a bounded time and says what failed,
+// a program asked to close while a call hangs closes once the call returns, no partial file
+// takes a real name, and once the server answers again the next run completes the work.
+TEST_F(ShareTest, AServerThatStopsAnsweringDuringACopyEndsTheRunInTimeAndTheNextRunCompletesIt) {
+    using Clock = std::chrono::steady_clock;
+    // On each share a sync-and-exit run, and a program that goes on running after its sync
+    // and is asked to close (SIGTERM) while the share hangs: only its answer ends it.
+    struct Case {
+        std::unique_ptr<SharePair> pair;
+        bool closed;
+        std::string Label() const { return pair->spot.label + (closed ? ", asked to close" : ""); }
+    };
+    std::vector<Case> cases;
+    // Mounts of the test's own, with the folder that shows whether they answer.
+    std::vector<std::pair<std::string, OwnMount>> ownMounts;
+    // The sshfs mounts give up on a server that misses three keep-alives a second apart, and
+    // on a connection not made within five seconds. Each program has a mount of its own, so
+    // that one's calls do not wait behind the other's.
+    SshfsMount sshfs(S().root, S().ssh, TestName() + "-sshfs");
+    if (Pairs shared = PairsOn({Share::kSshfs}); !shared.empty()) {
+        cases.push_back({std::move(shared.front()), false});
+        ASSERT_EQ(sshfs.Mount(), "");
+        RemoteSpot spot = S().Spot(Share::kSshfs);
+        spot.folder = sshfs.MountPoint();
+        cases.push_back({std::make_unique<SharePair>(spot, TestName()), true});
+        ownMounts.push_back({sshfs.MountPoint(), OwnSshfs(sshfs, "")});
+    }
+    // smbnetfs waits 20 s for each reply unless told less: this mount waits 2 s.
+    SmbnetfsMount smbnetfs(S().root, TestName() + "-smbnetfs",
+                           "free_space_size=262144,smb_timeout=2000");
+    if (S().smbRefused.empty()) {
+        ASSERT_EQ(smbnetfs.Mount(), "");
+        RemoteSpot spot = S().Spot(Share::kSmbnetfs);
+        spot.folder = smbnetfs.Share();
+        for (bool closed : {false, true}) {
+            cases.push_back(
+                {std::make_unique<SharePair>(spot, TestName() + (closed ? "-closed" : "-left")),
+                 closed});
+        }
+        ownMounts.push_back({smbnetfs.Share(), OwnSmbnetfs(smbnetfs)});
+    } else {
+        NotRunOn("smbnetfs", S().smbRefused);
+    }
+    if (cases.empty()) GTEST_SKIP() << NotRun();
+
+    const std::string big = Recording(std::size_t{64} << 20);
+    const std::vector<std::pair<std::string, std::string>> files = {{"big.kvo", big},
+                                                                    {"small1.kvo", "small 1"},
+                                                                    {"small2.kvo", "small 2"},
+                                                                    {"small3.kvo", "small 3"}};
+    // Every file a folder shows under a real name is one of the sources, whole.
+    auto onlyWholeFiles = [&](const std::string& folder) {
+        for (const std::string& name : Names(folder)) {
+            if (name[0] == '.') continue;
+            const auto f = std::find_if(files.begin(), files.end(),
+                                        [&](const auto& file) { return file.first == name; });
+            EXPECT_TRUE(f != files.end() && ReadFile(folder + "/" + name) == f->second)
+                << folder << "/" << name << " is not a whole source file";
+        }
+    };
+    for (const Case& c : cases) {
+        for (const auto& [name, text] : files)
+            Write(c.pair->L + "/" + name, text, kOld);
+        // The slowest speed pauses after every chunk, so the copy lasts a few seconds.
+        c.pair->Settings(std::string(c.closed ? "AutoStart=True\n" : "") + "SleepTimeCopy=40\n");
+    }
+
+    // No server stays stopped, whatever the test does: a stopped one would hang the tests
+    // after it, and it goes on again before anything ends it.
+    struct ServersAnswer {
+        Shares& shares;
+        ~ServersAnswer() {
+            for (Share share : kServedShares)
+                FreezeServer(shares, share, false);
+        }
+    } answer{S()};
+    std::vector<Process> running;
+    for (const Case& c : cases) {
+        running.push_back(
+            c.pair->pf.Start(c.closed ? std::vector<std::string>{"HEADLESS"} : kSyncAndExit));
+    }
+    // A server is stopped once every copy onto its share has a few MiB written; a second
+    // later, while the calls hang, the programs that are to close are asked to.
+    struct Watch {
+        Share share;
+        bool frozen = false;
+        Clock::time_point at{};
+    };
+    std::vector<Watch> watches;
+    for (Share share : kServedShares) {
+        if (std::any_of(cases.begin(), cases.end(),
+                        [&](const Case& c) { return c.pair->spot.share == share; })) {
+            watches.push_back({share});
+        }
+    }
+    auto watchOf = [&](const Case& c) -> Watch& {
+        return *std::find_if(watches.begin(), watches.end(),
+                             [&](const Watch& w) { return w.share == c.pair->spot.share; });
+    };
+    std::vector<bool> asked(cases.size(), false);
+    auto anyToAsk = [&] {
+        for (std::size_t i = 0; i < cases.size(); ++i) {
+            if (cases[i].closed && !asked[i]) return true;
+        }
+        return false;
+    };
+    const auto watchEnd = Clock::now() + std::chrono::seconds(30);
+    while (anyToAsk() && Clock::now() < watchEnd) {
+        for (Watch& w : watches) {
+            const bool underWay = std::all_of(cases.begin(), cases.end(), [&](const Case& c) {
+                return c.pair->spot.share != w.share ||
+                       TemporarySize(c.pair->serverR) >= (int64_t{4} << 20);
+            });
+            if (w.frozen || !underWay) continue;
+            FreezeServer(S(), w.share, true);
+            w.frozen = true;
+            w.at = Clock::now();
+        }
+        for (std::size_t i = 0; i < cases.size(); ++i) {
+            const Watch& w = watchOf(cases[i]);
+            if (!cases[i].closed || asked[i] || !w.frozen) continue;
+            if (Clock::now() < w.at + std::chrono::seconds(1)) continue;
+            running[i].Signal(SIGTERM);
+            asked[i] = true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        if (cases[i].closed && !asked[i]) running[i].Signal(SIGTERM);
+    }
+
+    // Each program is waited for beside the others, so that the time it took is its own.
+    constexpr int kBoundSeconds = 60;
+    std::vector<int> status(cases.size(), -1);
+    std::vector<Clock::time_point> ended(cases.size());
+    {
+        std::vector<std::thread> waiters;
+        for (std::size_t i = 0; i < cases.size(); ++i) {
+            waiters.emplace_back([&, i] {
+                status[i] = running[i].Wait(kBoundSeconds);
+                ended[i] = Clock::now();
+            });
+        }
+        for (std::thread& w : waiters)
+            w.join();
+    }
+    for (Share share : kServedShares)
+        FreezeServer(S(), share, false);
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        const SharePair& p = *cases[i].pair;
+        const Watch& w = watchOf(cases[i]);
+        SCOPED_TRACE(cases[i].Label());
+        const std::string out = running[i].Out();
+        if (!w.frozen) {
+            ADD_FAILURE() << "the copies were not seen under way: " << out;
+            continue;
+        }
+        std::cout << "[   INFO   ] " << cases[i].Label() << ": ended " << std::fixed
+                  << std::setprecision(1) << std::chrono::duration<double>(ended[i] - w.at).count()
+                  << " s after its server stopped answering" << std::endl;
+        EXPECT_EQ(status[i], 1) << "the program ended neither in time nor as failed\n" << out;
+        EXPECT_TRUE(Contains(out, "Copy/Replace failed, unable to copy " + p.L + "/big.kvo"))
+            << out;
+        for (const auto& [name, text] : files)
+            EXPECT_TRUE(SaysWhatHappened(out, name)) << name << "\n" << out;
+        onlyWholeFiles(p.serverR);
+        onlyWholeFiles(p.L);
+        EXPECT_EQ(Names(p.L),
+                  (std::vector<std::string>{"big.kvo", "small1.kvo", "small2.kvo", "small3.kvo"}));
+        EXPECT_EQ(test::Mtime(p.L + "/big.kvo"), kOld);
+    }
+
+    // The mounts find their servers again by themselves, or are mounted again.
+    if (std::any_of(cases.begin(), cases.end(),
+                    [](const Case& c) { return c.pair->spot.share == Share::kSshfs; })) {
+        ASSERT_EQ(S().Ready(Share::kSshfs), "");
+    }
+    for (const auto& [folder, own] : ownMounts) {
+        if (AnswersSoon(folder)) continue;
+        own.unmount();
+        ASSERT_EQ(own.mount(), "") << own.label;
+        ASSERT_TRUE(AnswersSoon(folder)) << own.label;
+    }
+    std::vector<const ProgramFolder*> programs;
+    for (const Case& c : cases) {
+        c.pair->Settings();
+        programs.push_back(&c.pair->pf);
+    }
+    const std::vector<RunResult> again = RunAll(programs);
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        const SharePair& p = *cases[i].pair;
+        SCOPED_TRACE(cases[i].Label());
+        EXPECT_EQ(again[i].status, 0) << again[i].out;
+        for (const auto& [name, text] : files) {
+            EXPECT_TRUE(ReadFile(p.serverR + "/" + name) == text) << name << "\n" << again[i].out;
+            EXPECT_TRUE(ReadFile(p.L + "/" + name) == text) << name;
+        }
     }
 }
 
