@@ -119,8 +119,8 @@ CopyResult CopyFileChunked(const std::string& source, const std::string& destina
     // name. The file is ours alone (created exclusively), so removing it harms no one.
     if (!ok) DeleteFileW(Wide(destination).c_str());
     if (ok) {
-        job.result.sourceSize = (static_cast<int64_t>(job.source.nFileSizeHigh) << 32) |
-                                job.source.nFileSizeLow;
+        job.result.sourceSize =
+            (static_cast<int64_t>(job.source.nFileSizeHigh) << 32) | job.source.nFileSizeLow;
         job.result.sourceSeconds = FileTimeToEpochSeconds(job.source.ftLastWriteTime);
         job.result.sourceNanoseconds = FileTimeNanoseconds(job.source.ftLastWriteTime);
     }
