@@ -536,8 +536,8 @@ void SyncedSidesWriter::Add(std::string_view name, const SyncedSides& sides) {
 void SyncedSidesWriter::Finish() {
     if (!file_) return;
     errno = 0;
-    // Without any line the file still says "nothing recorded" rather than being left out.
-    if (!file_->Write("") || !file_->Commit()) NoteRecordWriteFailure(ctx_, errno);
+    // Without any line the file is still written: it says "nothing recorded".
+    if (!file_->Commit()) NoteRecordWriteFailure(ctx_, errno);
     file_.reset();
 }
 

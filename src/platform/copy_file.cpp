@@ -210,14 +210,6 @@ bool KeepsPermissions(int fd, const std::string& mountTable) {
     return !mount || TypeKeepsPermissions(mount->type);
 }
 
-// The mode a new file gets where the source's mode says nothing: the ordinary one, under
-// the process's file-creation mask.
-mode_t OrdinaryMode() {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
-}
-
 // The time first, then the mode: a read-only mode set last cannot get in the way of
 // anything written before it. The time is the exact instant of the version copied; the
 // access time is given too, as some drivers take "leave it" for "now" and stamp both.
@@ -231,7 +223,8 @@ bool CarryOverAttributes(CopyJob& job) {
     const std::optional<std::string> mounts = ReadWholeFile("/proc/self/mountinfo");
     const bool sourceKeeps = !mounts || KeepsPermissions(job.files.in.Get(), *mounts);
     const bool destinationKeeps = !mounts || KeepsPermissions(out, *mounts);
-    const mode_t mode = sourceKeeps ? (job.files.source.st_mode & kModeBits) : OrdinaryMode();
+    const mode_t mode = sourceKeeps ? (job.files.source.st_mode & kModeBits)
+                                    : static_cast<mode_t>(OrdinaryFileMode());
     if (::fchmod(out, mode) != 0 && destinationKeeps) return job.Fail(errno);
     return true;
 }

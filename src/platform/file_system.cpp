@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <sys/syscall.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -109,18 +110,31 @@ std::optional<EntryState> Examine(const std::string& path) {
     return state;
 }
 
-std::optional<uint64_t> FileSystemId(const std::string& folder) {
+std::optional<FolderMount> StatFolderMount(const std::string& folder) {
     struct statx sx {};
     if (folder.empty() ||
         ::statx(AT_FDCWD, folder.c_str(), 0, STATX_TYPE | STATX_MNT_ID, &sx) != 0 ||
         !S_ISDIR(sx.stx_mode)) {
         return std::nullopt;
     }
-    const uint64_t device = (static_cast<uint64_t>(sx.stx_dev_major) << 32) | sx.stx_dev_minor;
-    if ((sx.stx_mask & STATX_MNT_ID) == 0) return device;
+    FolderMount found;
+    found.device = static_cast<uint64_t>(makedev(sx.stx_dev_major, sx.stx_dev_minor));
+    if ((sx.stx_mask & STATX_MNT_ID) != 0) found.mountId = sx.stx_mnt_id;
+    return found;
+}
+
+unsigned OrdinaryFileMode() {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+std::optional<uint64_t> FileSystemId(const std::string& folder) {
+    const std::optional<FolderMount> found = StatFolderMount(folder);
+    if (!found || !found->mountId) return found ? std::optional(found->device) : std::nullopt;
     // A bind mount of another folder of the same disk keeps the device number; only the
     // mount tells it from the folder it covers.
-    return device * 0x9E3779B97F4A7C15ULL ^ sx.stx_mnt_id;
+    return found->device * 0x9E3779B97F4A7C15ULL ^ *found->mountId;
 }
 
 int64_t FileSize(const std::string& path) {
@@ -232,9 +246,7 @@ bool AtomicFileWriter::Commit() {
     if (!failed_ && Flush()) {
         const int fd = temporary_->fd.Get();
         bool ok = ::fsync(fd) == 0 || Fail();
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        ok = (::fchmod(fd, 0666 & ~mask) == 0 || Fail()) && ok;
+        ok = (::fchmod(fd, OrdinaryFileMode()) == 0 || Fail()) && ok;
         ok = (temporary_->fd.Close() || Fail()) && ok;
         if (ok && ::rename(temporary_->name.data(), path_.c_str()) == 0) {
             temporary_.reset();

@@ -222,6 +222,17 @@ std::optional<std::vector<std::string>> ListFolder(const std::string& folder,
 // given, it receives the name and kind of every entry read, hidden ones too (not sealed).
 std::optional<std::vector<std::string>> ListOpenFolder(UniqueFd folder, const std::string& patterns,
                                                        SeenEntries* seen);
+
+// The device number of a folder (as stat gives it, a link to the folder followed) and the
+// id of the mount it lies on, where the system tells it; nothing for what is no folder.
+struct FolderMount {
+    uint64_t device = 0;
+    std::optional<uint64_t> mountId;
+};
+std::optional<FolderMount> StatFolderMount(const std::string& folder);
+
+// The mode a new file of the program's gets: 0666 under the process's file-creation mask.
+unsigned OrdinaryFileMode();
 #endif
 
 // Names of every entry of a folder (files and folders, hidden ones too), unsorted.

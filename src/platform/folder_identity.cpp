@@ -38,31 +38,10 @@ std::string DiskUuid(const std::string& source) {
     return {};
 }
 
-struct FolderStat {
-    uint64_t device = 0;
-    std::optional<uint64_t> mountId;
-};
-
-std::optional<FolderStat> StatFolder(const std::string& folder) {
-    struct statx sx {};
-    if (folder.empty() ||
-        ::statx(AT_FDCWD, folder.c_str(), 0, STATX_TYPE | STATX_MNT_ID, &sx) != 0 ||
-        !S_ISDIR(sx.stx_mode)) {
-        return std::nullopt;
-    }
-    FolderStat found;
-    found.device = (static_cast<uint64_t>(sx.stx_dev_major) << 32) | sx.stx_dev_minor;
-    // The number stat gives, which records of earlier versions kept.
-    struct stat st {};
-    if (::stat(folder.c_str(), &st) == 0) found.device = static_cast<uint64_t>(st.st_dev);
-    if ((sx.stx_mask & STATX_MNT_ID) != 0) found.mountId = sx.stx_mnt_id;
-    return found;
-}
-
 }  // namespace
 
 std::optional<FolderTraits> DescribeFolder(const std::string& folder) {
-    const std::optional<FolderStat> st = StatFolder(folder);
+    const std::optional<FolderMount> st = StatFolderMount(folder);
     if (!st) return std::nullopt;
     const std::string real = RealPath(folder);
     const std::optional<std::string> table = ReadWholeFile("/proc/self/mountinfo");
