@@ -38,6 +38,29 @@ std::string DiskUuid(const std::string& source) {
     return {};
 }
 
+// A disk image attached to a loop device gets whichever loop device is free at the time;
+// the image file it shows stays the same.
+std::string LoopBackingFile(const std::string& source) {
+    const std::string device = RealPath(source);
+    const std::string prefix = "/dev/loop";
+    if (!device.starts_with(prefix)) return {};
+    const std::optional<std::string> backing =
+        ReadWholeFile("/sys/block/" + device.substr(5) + "/loop/backing_file");
+    if (!backing || backing->empty()) return {};
+    std::string file = *backing;
+    while (!file.empty() && (file.back() == '\n' || file.back() == ' '))
+        file.pop_back();
+    return file.empty() ? std::string() : "loop=" + file;
+}
+
+// The steadiest name of a disk: its UUID where the system lists one, else the image file of
+// a loop device; nothing where the device path is all there is.
+std::string StableDiskName(const std::string& source) {
+    if (!source.starts_with("/dev/")) return {};
+    const std::string uuid = DiskUuid(source);
+    return uuid.empty() ? LoopBackingFile(source) : uuid;
+}
+
 }  // namespace
 
 std::optional<FolderTraits> DescribeFolder(const std::string& folder) {
@@ -57,8 +80,7 @@ std::optional<FolderTraits> DescribeFolder(const std::string& folder) {
         return traits;
     }
     traits.type = mount->type;
-    const std::string uuid = mount->source.starts_with("/dev/") ? DiskUuid(mount->source) : "";
-    traits.identity = FolderIdentity(*mount, real, uuid, st->device);
+    traits.identity = FolderIdentity(*mount, real, StableDiskName(mount->source), st->device);
     traits.deviceChangesOnMount = TypeChangesDeviceOnMount(mount->type);
     traits.foldsCase = TypeFoldsCase(mount->type);
     traits.restrictsNames = TypeRestrictsNames(mount->type);
