@@ -31,6 +31,7 @@ set(VFS_WINDOWS_TEST_SOURCES
   tests/form/form_model_test.cpp
   tests/form/speed_levels_test.cpp
   tests/platform/name_table_test.cpp
+  tests/platform/text_encoding_test.cpp
   tests/engine/windows_paths_test_win32.cpp
   tests/platform/win32_platform_test_win32.cpp
   tests/support/faulty_file_system.cpp

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "app/program_host.h"
+#include "platform/console_text.h"
 #include "platform/debug_output.h"
 #include "platform/process_events.h"
 
@@ -10,16 +11,12 @@ namespace vfs::app {
 
 namespace {
 
+using platform::PrintLine;
+
 std::string ForTerminal(std::string text) {
     for (std::size_t pos; (pos = text.find("\r\n")) != std::string::npos;)
         text.erase(pos, 1);
     return text;
-}
-
-void PrintLine(std::FILE* stream, const std::string& text) {
-    std::fputs(text.c_str(), stream);
-    std::fputc('\n', stream);
-    std::fflush(stream);
 }
 
 void PrintMessage(const std::string& title, const std::string& message) {

@@ -6,9 +6,11 @@
 #include "app/windowed.h"
 #include "config/command_line.h"
 #include "config/startup.h"
+#include "platform/program_arguments.h"
 
 int main(int argc, char** argv) {
-    const vfs::ParsedArguments args = vfs::ParseArguments({argv + 1, argv + argc});
+    const vfs::ParsedArguments args =
+        vfs::ParseArguments(vfs::platform::ProgramArguments(argc, argv));
     if (args.invocation != vfs::Invocation::Run) return vfs::app::AnswerWithoutRunning(args);
     const std::string folder = vfs::app::PrepareProgramFolder(args);
     const std::string words = args.programWords + (args.preview ? " PREVIEW" : "");

@@ -23,15 +23,33 @@ int AnswerWithoutRunning(const ParsedArguments& args) {
     }
 }
 
+namespace {
+
+// The program's text is UTF-8 on every system; a path built from a plain string would take
+// it for the ANSI code page on Windows.
+std::filesystem::path PathOf(const std::string& utf8) {
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+std::string TextOf(const std::filesystem::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+}  // namespace
+
 std::string PrepareProgramFolder(const ParsedArguments& args) {
     std::string folder = ChooseProgramFolder(args.programFolder, platform::ExecutableFolder(),
                                              std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
     if (folder.empty()) return folder;
     std::error_code ec;
-    const std::filesystem::path absolute = std::filesystem::absolute(folder, ec);
-    if (!ec) folder = absolute.lexically_normal().string();
-    if (!folder.empty() && folder.size() > 1 && folder.back() == '/') folder.pop_back();
-    if (!args.preview) std::filesystem::create_directories(folder, ec);
+    const std::filesystem::path absolute = std::filesystem::absolute(PathOf(folder), ec);
+    if (!ec) folder = TextOf(absolute.lexically_normal());
+    if (folder.size() > 1 && (folder.back() == '/' || folder.back() == '\\') &&
+        folder[folder.size() - 2] != ':') {
+        folder.pop_back();
+    }
+    if (!args.preview) std::filesystem::create_directories(PathOf(folder), ec);
     return folder;
 }
 

@@ -76,6 +76,9 @@ void ProgramHost::HandleCloseSignals() {
         // already, which would let the first one through at once: that wish is put aside
         // here, and the close request sets it again when it waits for the work.
         if (handledSignals_ == 1) state_.ExitRequested = false;
+        // The system ends the process within seconds of some requests: there is no time to
+        // finish the work, only to stop it and save as a normal close does.
+        if (platform::CloseMustNotWait()) state_.ExitRequested = true;
         RequestClose(kCloseSessionEnding);
     }
 }
@@ -109,9 +112,11 @@ void ProgramHost::Unload() {
     // work; the settings are saved, so the program ends here.
     if (depth_ > 0) {
         std::fflush(nullptr);
+        platform::ReportClosed();
         std::exit(exitStatus_);
     }
     onUnloaded();
+    platform::ReportClosed();
 }
 
 }  // namespace vfs::app

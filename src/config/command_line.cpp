@@ -86,6 +86,38 @@ ParsedArguments ParseArguments(const std::vector<std::string>& arguments) {
     return parsed;
 }
 
+namespace {
+
+// Where the files live, as the system the program runs on has them.
+std::string FilesText() {
+#ifdef _WIN32
+    return "Files (in the program's folder):\n"
+           "  VarnelFileSync.ini, VarnelFileSyncN.ini   settings of the default session, session "
+           "N\n"
+           "  VarnelFileSyncSettings\\, ...SettingsN\\    sync state of every pair\n"
+           "  VarnelFileSync Logs\\                      task logs, one file a day\n"
+           "The program's folder is DIR when --folder is given, otherwise the folder\n"
+           "varnelfilesync.exe is in (it must be writable). The automation system's folders are\n"
+           "read from HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings.\n"
+           "\n"
+           "From a console or a scheduled task (one sync, then exit):\n"
+           "  varnelfilesync.exe HEADLESS SYNCANDEXIT\n"
+           "  varnelfilesync.exe HEADLESS SYNCANDEXIT SESSION=2 --folder \"D:\\Sync Settings\"\n"
+           "Closing the console window or Ctrl+C closes the program normally.\n";
+#else
+    return "Files (in the program's folder):\n"
+           "  VarnelFileSync.ini, VarnelFileSyncN.ini   settings of the default session, session "
+           "N\n"
+           "  VarnelFileSyncSettings/, ...SettingsN/    sync state of every pair\n"
+           "  VarnelFileSync Logs/                      task logs, one file a day\n"
+           "The program's folder is DIR when --folder is given; for an installed program\n"
+           "(under /usr) $XDG_DATA_HOME/VarnelFileSync (default ~/.local/share/VarnelFileSync);\n"
+           "otherwise the folder the executable is in.\n";
+#endif
+}
+
+}  // namespace
+
 std::string UsageText() {
     return "Usage: varnelfilesync [WORD...] [--folder DIR] [--dry-run]\n"
            "       varnelfilesync --help | --version\n"
@@ -110,15 +142,8 @@ std::string UsageText() {
            "  1  a task failed, or a configured pair was unreachable or stopped\n"
            "  2  the command line or the program's files cannot be used (nothing synced)\n"
            "  3  the session is already running (nothing read or written)\n"
-           "\n"
-           "Files (in the program's folder):\n"
-           "  VarnelFileSync.ini, VarnelFileSyncN.ini   settings of the default session, session "
-           "N\n"
-           "  VarnelFileSyncSettings/, ...SettingsN/    sync state of every pair\n"
-           "  VarnelFileSync Logs/                      task logs, one file a day\n"
-           "The program's folder is DIR when --folder is given; for an installed program\n"
-           "(under /usr) $XDG_DATA_HOME/VarnelFileSync (default ~/.local/share/VarnelFileSync);\n"
-           "otherwise the folder the executable is in.\n";
+           "\n" +
+           FilesText();
 }
 
 std::string VersionText() {

@@ -7,6 +7,7 @@
 #include "engine/file_helpers.h"
 #include "engine/state_files.h"
 #include "platform/access_probe.h"
+#include "platform/system_error.h"
 
 namespace vfs {
 
@@ -15,7 +16,7 @@ namespace {
 constexpr const char* kNothingSynced = "  No files will be synced.";
 
 std::string Reason(int error) {
-    return " [" + std::string(std::strerror(error)) + "]";
+    return " [" + platform::ErrorText(error) + "]";
 }
 
 RecordProblem Problem(const std::string& what, int error) {

@@ -11,6 +11,7 @@
 #include "platform/file_system.h"
 #include "platform/name_patterns.h"
 #include "platform/record_file.h"
+#include "platform/system_error.h"
 
 namespace vfs {
 
@@ -145,7 +146,7 @@ bool EnsureFolder(const std::string& folder) {
 // The first failed write of the run's record and the system's reason for it.
 void NoteRecordWriteFailure(Context& ctx, int error) {
     if (!ctx.state.RecordWriteFailure.empty()) return;
-    ctx.state.RecordWriteFailure = error != 0 ? std::strerror(error) : "Write failed";
+    ctx.state.RecordWriteFailure = error != 0 ? platform::ErrorText(error) : "Write failed";
 }
 
 // Writes a record file; a failure is noted for the commit.

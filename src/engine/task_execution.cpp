@@ -16,6 +16,7 @@
 #include "engine/text_helpers.h"
 #include "platform/file_system.h"
 #include "platform/folder_traits.h"
+#include "platform/system_error.h"
 
 namespace vfs {
 
@@ -59,6 +60,7 @@ struct TaskRun {
     std::string fileName;
     int32_t TaskStep = 1;
     const TaskView* view = nullptr;  // what the scan saw; null for a line without one
+    int error = 0;  // the system's error number where a call stopped the task, else 0
 
     platform::FileSystem& fs() const { return *ctx.ports.fileSystem; }
 };
@@ -77,7 +79,7 @@ std::string FolderOf(const std::string& path) {
 
 // The system's own words for why a call failed, for the operator to act on.
 std::string Reason(int error) {
-    return error == 0 ? std::string() : " [" + std::string(std::strerror(error)) + "]";
+    return error == 0 ? std::string() : " [" + platform::ErrorText(error) + "]";
 }
 
 std::string YesNo(bool flag) {
@@ -226,10 +228,12 @@ Outcome FailedCopy(TaskRun& run, const platform::CopyResult& result) {
 // replaced in one step, so a crash cannot leave the name empty (the next run would take
 // that for a deletion). A destination that cannot be deleted cannot be replaced either.
 // The copy already carries the exact time of the source version it holds.
-Outcome SwapIn(platform::FileSystem& fs, const std::string& destination,
-               const std::string& temporary, bool replacing) {
-    if (fs.MoveIntoPlace(temporary, destination, replacing)) return Outcome::Done;
-    fs.RemoveFile(temporary);
+Outcome SwapIn(TaskRun& run, const std::string& destination, const std::string& temporary,
+               bool replacing) {
+    errno = 0;
+    if (run.fs().MoveIntoPlace(temporary, destination, replacing)) return Outcome::Done;
+    run.error = errno;
+    run.fs().RemoveFile(temporary);
     return Outcome::Error;
 }
 
@@ -290,7 +294,7 @@ Outcome CopyOrReplace(TaskRun& run, bool backupSuccess) {
     std::string temporary;
     const platform::CopyResult copied = CopyIntoTemporary(run.ctx, source, folder, temporary);
     if (!copied) return FailedCopy(run, copied);
-    const Outcome outcome = SwapIn(run.fs(), destination, temporary, replacing);
+    const Outcome outcome = SwapIn(run, destination, temporary, replacing);
     if (outcome == Outcome::Done) RecordCopiedSides(run, copied);
     return outcome;
 }
@@ -302,7 +306,9 @@ Outcome DeleteTask(TaskRun& run, bool backupSuccess) {
     const std::string name = file.substr(file.find_last_of(kSep) + 1);
     if (backupSuccess) {
         run.TaskStep = kStepDeleting;
+        errno = 0;
         if (run.fs().RemoveFile(file)) return Outcome::Done;
+        run.error = errno;
         KeepInPendingState(run.ctx, run.task.category, name);
         return Outcome::Error;
     }
@@ -443,7 +449,8 @@ bool StillAsScanned(TaskRun& run, const TaskView& view) {
 
 void ReportUnexpectedError(TaskRun& run) {
     LogLine(run.ctx, TimeStamp(run.ctx) + " - Copy/Replace/Delete Error " +
-                         std::to_string(run.TaskStep) + " Encountered " + run.task.remainder);
+                         std::to_string(run.TaskStep) + " Encountered " + run.task.remainder +
+                         Reason(run.error));
     if (run.task.TaskMode != kTaskDelete) ForgetInPendingStates(run);
 }
 

@@ -35,12 +35,12 @@ int ProbeWritableFolder(const std::string& folder) {
     if (name.empty() || (name.back() != '\\' && name.back() != '/')) name += '\\';
     name += ".vfs-probe-" + std::to_string(GetCurrentProcessId()) + "-" +
             std::to_string(GetTickCount64());
-    const std::wstring wide = Wide(name);
+    const std::wstring wide = WidePath(name);
     if (wide.empty()) return ENOENT;
     // Removed by the system the moment it is closed.
     HANDLE probe = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-    if (probe == INVALID_HANDLE_VALUE) return ErrnoFromWin32(GetLastError());
+    if (probe == INVALID_HANDLE_VALUE) return NoteSystemError(GetLastError());
     CloseHandle(probe);
     return 0;
 }

@@ -278,7 +278,11 @@ bool MoveIntoPlace(const std::string& from, const std::string& to, bool replaceE
     if (from.empty() || to.empty()) return false;
     if (replaceExisting) {
         struct stat st {};
-        if (::lstat(to.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || !HasWriteBit(st.st_mode)) {
+        if (::lstat(to.c_str(), &st) != 0) return false;
+        // Only a regular file is replaced, and a read-only one is the operator's word that it
+        // stays.
+        if (!S_ISREG(st.st_mode) || !HasWriteBit(st.st_mode)) {
+            errno = S_ISREG(st.st_mode) ? EACCES : EINVAL;
             return false;
         }
         if (::rename(from.c_str(), to.c_str()) != 0) return false;

@@ -25,7 +25,7 @@ struct CopyJob {
         result.error = err;
         return false;
     }
-    bool FailWithLastError() { return Fail(ErrnoFromWin32(GetLastError())); }
+    bool FailWithLastError() { return Fail(NoteSystemError(GetLastError())); }
     bool Cancelled() const { return cancelFlag && *cancelFlag != 0; }
     int64_t Total() const { return SizeOf(source); }
     void Report(int64_t done) const {
@@ -48,7 +48,7 @@ bool OpenSource(const std::string& source, CopyJob& job) {
 // Created exclusively: whatever bears the name already (an operator's file, another
 // session's copy, a link) is left alone. No other program may open it while it is written.
 bool OpenDestination(const std::string& destination, CopyJob& job) {
-    const std::wstring wide = Wide(destination);
+    const std::wstring wide = WidePath(destination);
     if (wide.empty()) return job.Fail(ENOENT);
     job.out.Reset(CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
@@ -117,7 +117,7 @@ CopyResult CopyFileChunked(const std::string& source, const std::string& destina
     if (!job.out.Close() && ok) ok = job.FailWithLastError();
     // What was written is incomplete, mixed or unconfirmed: it must not stand under any
     // name. The file is ours alone (created exclusively), so removing it harms no one.
-    if (!ok) DeleteFileW(Wide(destination).c_str());
+    if (!ok) DeleteFileW(WidePath(destination).c_str());
     if (ok) {
         job.result.sourceSize =
             (static_cast<int64_t>(job.source.nFileSizeHigh) << 32) | job.source.nFileSizeLow;
@@ -136,14 +136,19 @@ bool FlushFileToDisk(const std::string& path) {
 // MOVEFILE_WRITE_THROUGH returns only once the move is on the disk, so the new name
 // survives a crash.
 bool MoveIntoPlace(const std::string& from, const std::string& to, bool replaceExisting) {
-    const std::wstring source = Wide(from);
-    const std::wstring target = Wide(to);
+    const std::wstring source = WidePath(from);
+    const std::wstring target = WidePath(to);
     if (source.empty() || target.empty()) return false;
     DWORD flags = MOVEFILE_WRITE_THROUGH;
     if (replaceExisting) {
         PathAttributes found;
-        if (!QueryAttributes(to, found) || !IsRegularAttributes(found.attributes) ||
-            (found.attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        if (!QueryAttributes(to, found)) return false;
+        if (!IsRegularAttributes(found.attributes)) {
+            errno = EINVAL;
+            return false;
+        }
+        if ((found.attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+            NoteSystemError(ERROR_ACCESS_DENIED);
             return false;
         }
         flags |= MOVEFILE_REPLACE_EXISTING;

@@ -46,7 +46,7 @@ std::string UniqueSuffix() {
 template <typename Visit>
 bool ForEachEntry(const std::string& folder, Visit visit) {
     if (folder.empty()) return false;
-    const std::wstring pattern = Wide(WithSeparator(folder) + "*");
+    const std::wstring pattern = WidePath(WithSeparator(folder) + "*");
     if (pattern.empty()) return false;
     WIN32_FIND_DATAW found{};
     HANDLE search = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found,
@@ -69,7 +69,7 @@ bool ForEachEntry(const std::string& folder, Visit visit) {
 }  // namespace
 
 bool IsDirectory(const std::string& path) {
-    const std::wstring wide = Wide(path);
+    const std::wstring wide = WidePath(path);
     if (wide.empty()) return false;
     const DWORD attributes = GetFileAttributesW(wide.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
@@ -77,7 +77,7 @@ bool IsDirectory(const std::string& path) {
 
 // The find-first-file search of the system itself, with its own wildcard rules.
 bool EntryExists(const std::string& path) {
-    const std::wstring wide = Wide(path);
+    const std::wstring wide = WidePath(path);
     if (wide.empty()) return false;
     WIN32_FIND_DATAW found{};
     HANDLE search = FindFirstFileW(wide.c_str(), &found);
@@ -87,12 +87,12 @@ bool EntryExists(const std::string& path) {
 }
 
 bool MakeDirectory(const std::string& path) {
-    const std::wstring wide = Wide(path);
+    const std::wstring wide = WidePath(path);
     return !wide.empty() && (CreateDirectoryW(wide.c_str(), nullptr) || SetErrnoFromLastError());
 }
 
 bool RemoveEmptyDirectory(const std::string& path) {
-    const std::wstring wide = Wide(path);
+    const std::wstring wide = WidePath(path);
     return !wide.empty() && (RemoveDirectoryW(wide.c_str()) || SetErrnoFromLastError());
 }
 
@@ -100,16 +100,17 @@ bool RemoveFile(const std::string& path) {
     PathAttributes found;
     if (!QueryAttributes(path, found)) return false;
     if ((found.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return false;
+    // A read-only file is the operator's word that it stays; the system refuses it alike.
     if ((found.attributes & FILE_ATTRIBUTE_READONLY) != 0) {
-        errno = EACCES;
+        NoteSystemError(ERROR_ACCESS_DENIED);
         return false;
     }
-    return DeleteFileW(Wide(path).c_str()) || SetErrnoFromLastError();
+    return DeleteFileW(WidePath(path).c_str()) || SetErrnoFromLastError();
 }
 
 bool RenameNoReplace(const std::string& from, const std::string& to) {
-    const std::wstring source = Wide(from);
-    const std::wstring target = Wide(to);
+    const std::wstring source = WidePath(from);
+    const std::wstring target = WidePath(to);
     if (source.empty() || target.empty()) return false;
     // Without MOVEFILE_REPLACE_EXISTING an existing target is refused by the system itself.
     return MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH) ||
@@ -134,7 +135,7 @@ int64_t WritableFileSize(const std::string& path) {
 }
 
 std::optional<EntryState> Examine(const std::string& path) {
-    const std::wstring wide = Wide(path);
+    const std::wstring wide = WidePath(path);
     if (wide.empty()) return std::nullopt;
     // Opened for no access at all: reading attributes needs none, and it never disturbs
     // another program's use of the file. A reparse point is examined, not followed.
@@ -145,7 +146,7 @@ std::optional<EntryState> Examine(const std::string& path) {
     if (!entry.IsOpen()) {
         const DWORD error = GetLastError();
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return EntryState{};
-        errno = ErrnoFromWin32(error);
+        NoteSystemError(error);
         return std::nullopt;
     }
     FILE_BASIC_INFO basic{};
@@ -176,7 +177,7 @@ std::optional<EntryState> Examine(const std::string& path) {
 // The serial number of the volume the folder lies on (a link to the folder is followed:
 // the configured path may be one).
 std::optional<uint64_t> FileSystemId(const std::string& folder) {
-    const std::wstring wide = Wide(folder);
+    const std::wstring wide = WidePath(folder);
     if (wide.empty()) return std::nullopt;
     UniqueHandle handle(CreateFileW(wide.c_str(), FILE_READ_ATTRIBUTES,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -227,7 +228,7 @@ bool SetModifiedInstant(const std::string& path, int64_t seconds, int64_t nanose
 }
 
 std::optional<DiskSpace> QueryDiskSpace(const std::string& path) {
-    const std::wstring wide = Wide(path);
+    const std::wstring wide = WidePath(path);
     ULARGE_INTEGER available{};
     ULARGE_INTEGER total{};
     if (wide.empty() || !GetDiskFreeSpaceExW(wide.c_str(), &available, &total, nullptr)) {
@@ -270,7 +271,7 @@ AtomicFileWriter::AtomicFileWriter(const std::string& path) : path_(path) {
     // A hidden temporary name, so folder listings never pick it up.
     for (int attempt = 0; attempt < 16; ++attempt) {
         auto temporary = std::make_unique<Temporary>();
-        temporary->name = Wide(folder + "." + base + ".vfs-" + UniqueSuffix());
+        temporary->name = WidePath(folder + "." + base + ".vfs-" + UniqueSuffix());
         temporary->file =
             UniqueHandle(CreateFileW(temporary->name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                      FILE_ATTRIBUTE_HIDDEN, nullptr));
@@ -308,7 +309,7 @@ bool AtomicFileWriter::Commit() {
         // The file keeps the attributes of the temporary: it must not stay hidden.
         ok = ok && (SetFileAttributesW(temporary_->name.c_str(), FILE_ATTRIBUTE_NORMAL) ||
                     (SetErrnoFromLastError(), Fail()));
-        if (ok && MoveFileExW(temporary_->name.c_str(), Wide(path_).c_str(),
+        if (ok && MoveFileExW(temporary_->name.c_str(), WidePath(path_).c_str(),
                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
             temporary_.reset();
             return true;
@@ -329,7 +330,7 @@ bool AtomicFileWriter::Commit() {
 
 bool AppendToFile(const std::string& path, const std::string& content) {
     if (path.empty() || IsReadOnly(path)) return false;
-    const std::wstring wide = Wide(path);
+    const std::wstring wide = WidePath(path);
     UniqueHandle file(CreateFileW(wide.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
                                   OPEN_ALWAYS, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!file.IsOpen()) return SetErrnoFromLastError();

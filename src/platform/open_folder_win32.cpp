@@ -16,7 +16,7 @@ bool IsPlainName(const std::string& name) {
 }  // namespace
 
 Win32OpenFolder::Win32OpenFolder(const std::string& path) : path_(path) {
-    const std::wstring wide = Wide(path);
+    const std::wstring wide = WidePath(path);
     if (wide.empty()) return;
     // Held open without sharing deletion, so the folder listed cannot be removed or renamed
     // while its files are examined.
@@ -58,8 +58,13 @@ std::optional<FileInfo> Win32OpenFolder::Info(const std::string& name) const {
         !IsRegularAttributes(found.attributes)) {
         return std::nullopt;
     }
-    const int64_t seconds = FileTimeToEpochSeconds(found.lastWrite);
-    return FileInfo{found.size, seconds};
+    // The whole instant, fraction included: the check before each task compares it with
+    // what the file holds then, and almost every file written on NTFS has a fraction.
+    FileInfo info;
+    info.size = found.size;
+    info.modifiedSeconds = FileTimeToEpochSeconds(found.lastWrite);
+    info.modifiedNanoseconds = FileTimeNanoseconds(found.lastWrite);
+    return info;
 }
 
 std::optional<LocalDateTime> Win32OpenFolder::ModifiedTime(const std::string& name) const {

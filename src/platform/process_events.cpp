@@ -31,6 +31,14 @@ int CloseRequestCount() {
     return static_cast<int>(g_closeSignals);
 }
 
+// A signal handler returns at once and the process goes on to its close: nothing waits.
+void ReportClosed() {}
+
+// A stop signal leaves the program the time it needs.
+bool CloseMustNotWait() {
+    return false;
+}
+
 int64_t MonotonicNs() {
     timespec ts{};
     clock_gettime(CLOCK_MONOTONIC, &ts);

@@ -12,6 +12,21 @@ namespace vfs::platform {
 void WatchCloseRequests();
 // How many close requests arrived since WatchCloseRequests.
 int CloseRequestCount();
+// Tells that the program has closed and saved what a close saves. Where the system ends the
+// process once a close request has been answered (a Windows console window closed, a logoff,
+// a shutdown), the answer waits for this, within the time the system allows.
+void ReportClosed();
+// Whether a close request came that the system follows by ending the process within seconds
+// (the Windows console window closed, a logoff, a shutdown): work in progress is cut off
+// then rather than finished first.
+bool CloseMustNotWait();
+
+#ifdef _WIN32
+// What the program answers the console's events with (Ctrl+C, Ctrl+Break, the console window
+// closed, logoff, shutdown), as the system calls it on a thread of its own. Tests call it
+// directly, as no program can send the closing events to another.
+int AnswerConsoleEvent(unsigned long event);
+#endif
 
 // Nanoseconds on a clock that never jumps (not the time of day).
 int64_t MonotonicNs();

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/file_system.h"
+#include "platform/text_encoding.h"
 
 namespace vfs::platform {
 
@@ -162,8 +163,9 @@ std::string SetProfileValue(const std::string& text, const std::string& section,
 
 std::optional<std::string> ReadProfileValue(const std::string& file, const std::string& section,
                                             const std::string& key) {
-    std::optional<std::string> text = ReadWholeFile(file);
-    return FindProfileValue(text.value_or(std::string()), section, key);
+    std::optional<std::string> bytes = ReadWholeFile(file);
+    if (!bytes) return std::nullopt;
+    return FindProfileValue(DecodeText(std::move(*bytes)).utf8, section, key);
 }
 
 bool WriteProfileValue(const std::string& file, const std::string& section, const std::string& key,
@@ -174,11 +176,15 @@ bool WriteProfileValue(const std::string& file, const std::string& section, cons
 }
 
 ProfileFileEdit::ProfileFileEdit(std::string file) : file_(std::move(file)) {
-    std::optional<std::string> text = ReadWholeFile(file_);
+    std::optional<std::string> bytes = ReadWholeFile(file_);
     // A file that exists but cannot be read is left alone rather than replaced by the few
     // keys of this edit.
-    readable_ = text.has_value() || FileSize(file_) < 0;
-    text_ = text.value_or(std::string());
+    readable_ = bytes.has_value() || FileSize(file_) < 0;
+    if (bytes) {
+        DecodedText text = DecodeText(std::move(*bytes));
+        text_ = std::move(text.utf8);
+        encoding_ = text.encoding;
+    }
 }
 
 void ProfileFileEdit::Set(const std::string& section, const std::string& key,
@@ -187,7 +193,7 @@ void ProfileFileEdit::Set(const std::string& section, const std::string& key,
 }
 
 bool ProfileFileEdit::Commit() const {
-    return readable_ && WriteFileAtomic(file_, text_);
+    return readable_ && WriteFileAtomic(file_, EncodeText(text_, encoding_));
 }
 
 }  // namespace vfs::platform

@@ -3,12 +3,16 @@
 // quotes, and at most 511 characters of a value are read. Writing keeps every other line
 // (other sections, keys, comments) as it stands and replaces the file atomically, so an
 // interrupted write leaves the old file or the new one. CR LF and LF files are read; files
-// are written with CR LF.
+// are written with CR LF. A file is read as UTF-8 where it is valid UTF-8 (with or without a
+// byte-order mark) and otherwise, on Windows, in the ANSI code page; an edit writes it back
+// in the encoding it was read in.
 #pragma once
 
 #include <cstddef>
 #include <optional>
 #include <string>
+
+#include "platform/text_encoding.h"
 
 namespace vfs::platform {
 
@@ -46,6 +50,7 @@ class ProfileFileEdit {
   private:
     std::string file_;
     std::string text_;
+    TextEncoding encoding_ = TextEncoding::Utf8;
     bool readable_ = true;
 };
 

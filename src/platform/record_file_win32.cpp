@@ -16,8 +16,8 @@ bool IsRegularFile(const std::string& path) {
 }
 
 bool ReplaceByRename(const std::string& from, const std::string& to) {
-    const std::wstring source = Wide(from);
-    const std::wstring target = Wide(to);
+    const std::wstring source = WidePath(from);
+    const std::wstring target = WidePath(to);
     return !source.empty() && !target.empty() &&
            MoveFileExW(source.c_str(), target.c_str(),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);

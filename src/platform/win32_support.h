@@ -22,6 +22,17 @@ std::string Utf8(const std::wstring& text);
 int ErrnoFromWin32(DWORD code);
 // errno from GetLastError(); answers false, so a failing call can end with it.
 bool SetErrnoFromLastError();
+// Sets errno for a system error code and keeps the code, so the failure can later be told in
+// the system's own words (see ErrorText); answers the error number.
+int NoteSystemError(DWORD code);
+// The code kept by the last NoteSystemError or SetErrnoFromLastError of this thread.
+DWORD LastSystemErrorCode();
+
+// A path as the wide text the system's file calls take. A path longer than the classic limit
+// of 260 characters (248 for a folder) gets the "\\?\" form ("\\?\UNC\" for a share),
+// which lifts the limit; as that form is passed on as it stands, its separators become
+// backslashes and "." and ".." steps are resolved first. Shorter paths stay as they are.
+std::wstring WidePath(const std::string& path);
 
 // A FILETIME (100 ns steps since 1601, UTC) as seconds and nanoseconds since 1970, and back.
 int64_t FileTimeToEpochSeconds(const FILETIME& time);

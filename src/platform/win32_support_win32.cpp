@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <limits>
+#include <vector>
 
 namespace vfs::platform {
 
@@ -93,9 +94,83 @@ int ErrnoFromWin32(DWORD code) {
     }
 }
 
+namespace {
+thread_local DWORD g_lastSystemError = ERROR_SUCCESS;
+}  // namespace
+
+// Reaching a thread-local variable may itself clear the thread's last error (the tool chain
+// keeps such variables through TlsGetValue, which does): the last error is put back, so a
+// caller can still read it after noting it.
+int NoteSystemError(DWORD code) {
+    g_lastSystemError = code;
+    SetLastError(code);
+    errno = ErrnoFromWin32(code);
+    return errno;
+}
+
+DWORD LastSystemErrorCode() {
+    const DWORD current = GetLastError();
+    const DWORD noted = g_lastSystemError;
+    SetLastError(current);
+    return noted;
+}
+
 bool SetErrnoFromLastError() {
-    errno = ErrnoFromWin32(GetLastError());
+    NoteSystemError(GetLastError());
     return false;
+}
+
+namespace {
+
+// Paths from this length on need the long form: CreateDirectory stops 12 characters short
+// of the 260 that the other calls allow.
+constexpr std::size_t kLongPathFrom = 248;
+
+bool IsWideSeparator(wchar_t c) {
+    return c == L'\\' || c == L'/';
+}
+
+// The steps of an absolute path after its root, with "." dropped and ".." taking back the
+// step before (never the root itself), joined by backslashes.
+std::wstring ResolvedSteps(const std::wstring& rest) {
+    std::vector<std::wstring> steps;
+    std::size_t start = 0;
+    while (start <= rest.size()) {
+        std::size_t end = start;
+        while (end < rest.size() && !IsWideSeparator(rest[end]))
+            ++end;
+        const std::wstring step = rest.substr(start, end - start);
+        if (step == L"..") {
+            if (!steps.empty()) steps.pop_back();
+        } else if (!step.empty() && step != L".") {
+            steps.push_back(step);
+        }
+        start = end + 1;
+    }
+    std::wstring joined;
+    for (const std::wstring& step : steps) {
+        if (!joined.empty()) joined.push_back(L'\\');
+        joined += step;
+    }
+    // A trailing separator names the same folder and is kept for calls that want one.
+    if (!rest.empty() && IsWideSeparator(rest.back()) && !joined.empty()) joined.push_back(L'\\');
+    return joined;
+}
+
+}  // namespace
+
+std::wstring WidePath(const std::string& path) {
+    std::wstring wide = Wide(path);
+    if (wide.size() < kLongPathFrom) return wide;
+    if (wide.rfind(L"\\\\?\\", 0) == 0) return wide;
+    if (wide.size() >= 3 && wide[1] == L':' && IsWideSeparator(wide[2])) {
+        return L"\\\\?\\" + wide.substr(0, 2) + L"\\" + ResolvedSteps(wide.substr(3));
+    }
+    if (wide.size() >= 2 && IsWideSeparator(wide[0]) && IsWideSeparator(wide[1])) {
+        return L"\\\\?\\UNC\\" + ResolvedSteps(wide.substr(2));
+    }
+    // A relative path has no long form; the system's own limit applies to it.
+    return wide;
 }
 
 int64_t FileTimeToEpochSeconds(const FILETIME& time) {
@@ -131,7 +206,7 @@ bool IsRegularAttributes(DWORD attributes) {
 }
 
 UniqueHandle OpenRegularFile(const std::string& path, DWORD access) {
-    const std::wstring wide = Wide(path);
+    const std::wstring wide = WidePath(path);
     if (wide.empty()) {
         errno = ENOENT;
         return {};
@@ -154,7 +229,7 @@ UniqueHandle OpenRegularFile(const std::string& path, DWORD access) {
 }
 
 bool QueryAttributes(const std::string& path, PathAttributes& out) {
-    const std::wstring wide = Wide(path);
+    const std::wstring wide = WidePath(path);
     WIN32_FILE_ATTRIBUTE_DATA data{};
     if (wide.empty()) {
         errno = ENOENT;

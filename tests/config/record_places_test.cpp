@@ -16,6 +16,17 @@ using test::MakeDirs;
 using test::TempDir;
 using test::WriteFile;
 
+// The message with the reason in its brackets left out, and whether one was given: Windows
+// words its reasons itself, in the language of the system.
+std::string WithoutReason(const std::string& message) {
+    const std::size_t open = message.find(" [");
+    const std::size_t close = message.find(']', open);
+    if (open == std::string::npos || close == std::string::npos || close == open + 2) {
+        return message;
+    }
+    return message.substr(0, open) + " [...]" + message.substr(close + 1);
+}
+
 // Root reads and writes through any permission, so the cases put the wrong kind of thing in
 // a place; permissions and read-only file systems are covered by the end-to-end tests.
 TEST(RecordPlacesTest, SaysWhichPlaceCannotBeUsedAndWhy) {
@@ -53,7 +64,12 @@ TEST(RecordPlacesTest, SaysWhichPlaceCannotBeUsedAndWhy) {
         const std::string start = c.wantMessage.rfind("/VarnelFileSyncSettings", 0) == 0
                                       ? "The folder " + prog
                                       : "The settings file " + prog;
+        EXPECT_EQ(WithoutReason(problem->message),
+                  WithoutReason(start + test::NativePath(c.wantMessage)))
+            << c.what;
+#ifndef _WIN32
         EXPECT_EQ(problem->message, start + test::NativePath(c.wantMessage)) << c.what;
+#endif
     }
 }
 

@@ -232,7 +232,8 @@ TEST_F(TaskTest, ReadOnlyDestinationIsAnErrorAtStep61AndStaysAsItWas) {
 
     EXPECT_FALSE(Run(kTaskReplace, "a.kvo"));
     EXPECT_EQ(Completed().back(), "14:02:11 - Copy/Replace/Delete Error 61 Encountered " + L +
-                                      "a.kvo\", \"" + R + "a.kvo\"");
+                                      "a.kvo\", \"" + R + "a.kvo\" [" + std::strerror(EACCES) +
+                                      "]");
     EXPECT_EQ(ReadFile(R + "a.kvo"), "old");
     EXPECT_TRUE(HiddenNames(R).empty());
     EXPECT_FALSE(Pending("a.kvo"));
@@ -241,8 +242,8 @@ TEST_F(TaskTest, ReadOnlyDestinationIsAnErrorAtStep61AndStaysAsItWas) {
 TEST_F(TaskTest, DeleteThatFailsIsAnErrorAtStep62AndKeepsThePendingName) {
     SeedPending({"missing.kvo"});
     EXPECT_FALSE(Run(kTaskDelete, "missing.kvo"));
-    EXPECT_EQ(Completed().back(),
-              "14:02:11 - Copy/Replace/Delete Error 62 Encountered " + L + "missing.kvo\"");
+    EXPECT_EQ(Completed().back(), "14:02:11 - Copy/Replace/Delete Error 62 Encountered " + L +
+                                      "missing.kvo\" [" + std::strerror(ENOENT) + "]");
     EXPECT_TRUE(Pending("missing.kvo"));
 }
 
@@ -256,8 +257,8 @@ TEST_F(TaskTest, DiskRefusingAStepLeavesTheOldDestination) {
         std::string line;  // the completed line after the time stamp
         bool pendingKept;
     };
-    const std::string unexpected61 =
-        "Copy/Replace/Delete Error 61 Encountered " + L + "a.kvo\", \"" + R + "a.kvo\"";
+    const std::string unexpected61 = "Copy/Replace/Delete Error 61 Encountered " + L +
+                                     "a.kvo\", \"" + R + "a.kvo\" [" + std::strerror(EIO) + "]";
     const std::vector<Case> cases = {
         {"the copy cannot be flushed", test::FsCall::FlushFileToDisk, R,
          "Copy/Replace failed, unable to copy " + L + "a.kvo to " + R + "a.kvo [" +
@@ -307,8 +308,8 @@ TEST_F(TaskTest, DeleteTheDiskRefusesIsAnErrorAtStep62AndKeepsFileAndName) {
     Source("d.kvo", "keep");
     SeedPending({"d.kvo"});
     EXPECT_FALSE(Run(kTaskDelete, "d.kvo"));
-    EXPECT_EQ(Completed().back(),
-              "14:02:11 - Copy/Replace/Delete Error 62 Encountered " + L + "d.kvo\"");
+    EXPECT_EQ(Completed().back(), "14:02:11 - Copy/Replace/Delete Error 62 Encountered " + L +
+                                      "d.kvo\" [" + std::strerror(EIO) + "]");
     EXPECT_EQ(ReadFile(L + "d.kvo"), "keep");
     EXPECT_TRUE(Pending("d.kvo"));
 }

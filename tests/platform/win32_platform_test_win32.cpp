@@ -6,6 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <future>
 #include <string>
 #include <vector>
 
@@ -15,7 +18,11 @@
 #include "platform/file_system.h"
 #include "platform/instance_lock.h"
 #include "platform/open_folder.h"
+#include "platform/process_events.h"
+#include "platform/profile_file.h"
 #include "platform/settings_area.h"
+#include "platform/system_error.h"
+#include "platform/win32_support.h"
 #include "support/temp_dir.h"
 
 namespace vfs::platform {
@@ -208,6 +215,139 @@ TEST(Win32DrivesTest, DriveLettersAreTheDriveList) {
     // Wine always maps C: (its own Windows folder) and Z: (the Linux root).
     EXPECT_NE(std::find(roots->begin(), roots->end(), "C:\\"), roots->end());
     EXPECT_EQ(MountTableText(), "");
+}
+
+// Almost every file written on NTFS has a fraction of a second in its time. The listing and
+// the check before each task must see the same instant, or no task is ever carried out.
+TEST(Win32FileSystemTest, TheListingKeepsTheFractionOfASecond) {
+    TempDir dir;
+    WriteFile(dir / "f.kvo", "x");
+    ASSERT_TRUE(SetModifiedInstant(dir / "f.kvo", 1600000000, 123456700));
+    const std::optional<FileInfo> listed = Win32OpenFolder(dir.path()).Info("f.kvo");
+    const std::optional<EntryState> examined = Examine(dir / "f.kvo");
+    ASSERT_TRUE(listed && examined);
+    EXPECT_EQ(listed->modifiedSeconds, 1600000000);
+    EXPECT_EQ(listed->modifiedNanoseconds, 123456700);
+    EXPECT_EQ(examined->modifiedSeconds, listed->modifiedSeconds);
+    EXPECT_EQ(examined->modifiedNanoseconds, listed->modifiedNanoseconds);
+}
+
+// Folders nested past 260 characters, as archives of dated show folders grow: every call of
+// a sync works there, and the long form is built only where it is needed.
+TEST(Win32FileSystemTest, PathsLongerThanTheClassicLimitWork) {
+    TempDir dir;
+    std::string folder = dir.path();
+    while (folder.size() < 300) {
+        folder += "\\Sendung 2026-12-10 Morgenmagazin";
+        ASSERT_TRUE(MakeDirectory(folder)) << folder.size();
+    }
+    const std::string file = folder + "\\show.kvo";
+    ASSERT_TRUE(WriteFileAtomic(file, "log"));
+    ASSERT_TRUE(AppendToFile(file, "+"));
+    EXPECT_EQ(ReadWholeFile(file), "log+");
+    EXPECT_EQ(ListFolder(folder, "*.kvo"), (std::vector<std::string>{"show.kvo"}));
+    EXPECT_EQ(Win32OpenFolder(folder).Lookup("show.kvo"), Presence::Present);
+    ASSERT_TRUE(Examine(file) && Examine(file)->regular);
+    EXPECT_TRUE(IsDirectory(folder));
+    EXPECT_TRUE(FileSystemId(folder).has_value());
+    EXPECT_TRUE(QueryDiskSpace(folder).has_value());
+    ASSERT_TRUE(CopyFileChunked(file, folder + "\\.copy", nullptr, nullptr));
+    ASSERT_TRUE(MoveIntoPlace(folder + "\\.copy", folder + "\\copy.kvo", false));
+    EXPECT_EQ(ReadWholeFile(folder + "\\copy.kvo"), "log+");
+    // Steps back and forward slashes are resolved before the long form is taken.
+    const std::string roundabout =
+        folder + "\\..\\" + folder.substr(folder.rfind('\\') + 1) + "/./copy.kvo";
+    EXPECT_EQ(ReadWholeFile(roundabout), "log+");
+    EXPECT_TRUE(RemoveFile(folder + "\\copy.kvo"));
+    EXPECT_TRUE(RemoveFile(file));
+    EXPECT_EQ(ListAllEntries(folder), std::vector<std::string>{});
+}
+
+// Windows itself stops at 260 characters where the long form is not used (Wine does not),
+// so the form is checked as the system will be handed it.
+TEST(Win32FileSystemTest, LongPathsTakeTheLongFormAndShortOnesStayAsTheyAre) {
+    const std::string step = "\\Sendung 2026-12-10 Morgenmagazin";
+    std::string tail;
+    while (tail.size() < 280)
+        tail += step;
+    EXPECT_EQ(WidePath("C:\\Logs\\show.kvo"), L"C:\\Logs\\show.kvo");
+    EXPECT_EQ(WidePath("C:" + tail), L"\\\\?\\C:" + W(tail));
+    EXPECT_EQ(WidePath("C:" + tail + "\\x\\..\\.\\a.kvo"), L"\\\\?\\C:" + W(tail) + L"\\a.kvo");
+    EXPECT_EQ(WidePath("c:/Logs" + tail), L"\\\\?\\c:\\Logs" + W(tail));
+    EXPECT_EQ(WidePath("\\\\studio\\playout" + tail), L"\\\\?\\UNC\\studio\\playout" + W(tail));
+    EXPECT_EQ(WidePath("\\\\?\\C:" + tail), L"\\\\?\\C:" + W(tail));
+    // ".." never climbs above the drive.
+    EXPECT_EQ(WidePath("C:\\..\\.." + tail), L"\\\\?\\C:" + W(tail));
+}
+
+std::string SystemWords(DWORD code) {
+    wchar_t buffer[512] = {};
+    const DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                        nullptr, code, 0, buffer, 512, nullptr);
+    std::wstring text(buffer, length);
+    while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L'.'))
+        text.pop_back();
+    return std::string(text.begin(), text.end());
+}
+
+// A file the playout engine holds open, or one the operator made read-only, is told as
+// Windows tells it, not by the nearest C library word ("Permission denied").
+TEST(Win32SystemErrorTest, FailuresAreToldInTheSystemsOwnWords) {
+    TempDir dir;
+    WriteFile(dir / "on air.kvo", "playing");
+    HANDLE held = CreateFileW(W(dir / "on air.kvo").c_str(), GENERIC_READ, 0, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    const CopyResult copy = CopyFileChunked(dir / "on air.kvo", dir / ".copy", nullptr, nullptr);
+    CloseHandle(held);
+    ASSERT_FALSE(copy);
+    EXPECT_EQ(ErrorText(copy.error), SystemWords(ERROR_SHARING_VIOLATION));
+    EXPECT_NE(ErrorText(copy.error), std::strerror(EACCES));
+
+    WriteFile(dir / ".new", "new");
+    WriteFile(dir / "kept.kvo", "old");
+    AddAttribute(dir / "kept.kvo", FILE_ATTRIBUTE_READONLY);
+    ASSERT_FALSE(MoveIntoPlace(dir / ".new", dir / "kept.kvo", true));
+    EXPECT_EQ(ErrorText(errno), SystemWords(ERROR_ACCESS_DENIED));
+    // An error number no system call set keeps the C library's word.
+    EXPECT_EQ(ErrorText(ENOSPC), std::strerror(ENOSPC));
+}
+
+// A settings file saved in the ANSI code page (the system's profile functions, Notepad's
+// "ANSI") is read as such and written back as such; a letter the code page cannot hold turns
+// the file into UTF-8 with a byte-order mark rather than being lost.
+TEST(Win32TextEncodingTest, SettingsFilesAreReadAndWrittenInTheirOwnEncoding) {
+    TempDir dir;
+    const std::string ini = dir / "VarnelFileSync.ini";
+    WriteFile(ini, "[Paths]\r\nRPLog=D:\\Logs \xDC\r\n");
+    EXPECT_EQ(ReadProfileValue(ini, "Paths", "RPLog"), "D:\\Logs \xC3\x9C");
+    ASSERT_TRUE(WriteProfileValue(ini, "Settings", "Abnormal", "0"));
+    EXPECT_EQ(ReadFile(ini), "[Paths]\r\nRPLog=D:\\Logs \xDC\r\n[Settings]\r\nAbnormal=0\r\n");
+
+    ASSERT_TRUE(WriteProfileValue(ini, "Paths", "LPLog", "C:\\\xD0\x9F\xD1\x80\xD0\xBE\xD0\xB3"));
+    EXPECT_EQ(ReadFile(ini).rfind("\xEF\xBB\xBF[Paths]", 0), 0u);
+    EXPECT_EQ(ReadProfileValue(ini, "Paths", "RPLog"), "D:\\Logs \xC3\x9C");
+    EXPECT_EQ(ReadProfileValue(ini, "Paths", "LPLog"), "C:\\\xD0\x9F\xD1\x80\xD0\xBE\xD0\xB3");
+}
+
+// Closing the console window, a logoff or a shutdown end the process as soon as the answer
+// returns: the answer waits until the program has closed, and tells it not to finish work
+// first. Ctrl+C only asks.
+TEST(Win32ProcessEventsTest, AClosingConsoleWaitsForTheCloseToFinish) {
+    WatchCloseRequests();
+    const int before = CloseRequestCount();
+    EXPECT_TRUE(AnswerConsoleEvent(CTRL_C_EVENT));
+    EXPECT_EQ(CloseRequestCount(), before + 1);
+    EXPECT_FALSE(CloseMustNotWait());
+
+    auto answered =
+        std::async(std::launch::async, [] { return AnswerConsoleEvent(CTRL_CLOSE_EVENT); });
+    EXPECT_EQ(answered.wait_for(std::chrono::milliseconds(500)), std::future_status::timeout);
+    EXPECT_EQ(CloseRequestCount(), before + 2);
+    EXPECT_TRUE(CloseMustNotWait());
+    ReportClosed();
+    ASSERT_EQ(answered.wait_for(std::chrono::seconds(2)), std::future_status::ready);
+    EXPECT_TRUE(answered.get());
 }
 
 }  // namespace
