@@ -284,8 +284,8 @@ Outcome CopyOrReplace(TaskRun& run, bool backupSuccess) {
     const std::string& source = run.task.firstPath;
     const std::string& destination = run.task.secondPath;
     const std::string folder = FolderOf(destination);
-    // Files are never reported in use here: the platform has no mandatory locks to ask
-    // about.
+    // A file in use is not asked about beforehand: where the system locks files (Windows),
+    // the copy or the swap fails on it and the line gives the system's reason.
     bool replacing = FileExists(run.fs(), destination);
     run.TaskStep = kStepCopySpaceCheck;
     if (!EnoughSpace(run, source, destination)) return Outcome::Failed;
