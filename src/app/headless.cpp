@@ -23,7 +23,7 @@ void PrintMessage(const std::string& title, const std::string& message) {
     PrintLine(stderr, ForTerminal(title + ": " + message));
 }
 
-void SetUpHeadlessPorts(ProgramHost& host) {
+void SetUpHeadlessPorts(ProgramHost& host, bool quiet) {
     Ports& ports = host.ports();
     ports.yield = [&host] { host.HeadlessYield(); };
     ports.messageBox = [](const std::string& title, const std::string& text,
@@ -33,16 +33,23 @@ void SetUpHeadlessPorts(ProgramHost& host) {
     };
     ports.promptShown = PrintMessage;
     ports.operatorNotice = [](const std::string& text) { PrintLine(stderr, text); };
-    ports.completedLineAdded = [](const std::string& line) { PrintLine(stdout, line); };
+    if (quiet) {
+        ports.problemLineAdded = [](const std::string& line) { PrintLine(stdout, line); };
+    } else {
+        ports.completedLineAdded = [](const std::string& line) { PrintLine(stdout, line); };
+    }
+    ports.runWentWrong = [](const std::string& summary) {
+        PrintLine(stderr, "varnelfilesync: " + summary);
+    };
 }
 
 }  // namespace
 
-int RunHeadless(const std::string& argumentText, const std::string& programFolder) {
+int RunHeadless(const std::string& argumentText, const std::string& programFolder, bool quiet) {
     platform::OpenDebugOutput("varnelfilesync");
     ProgramHost host;
     host.ports().programFolder = programFolder;
-    SetUpHeadlessPorts(host);
+    SetUpHeadlessPorts(host, quiet);
     platform::WatchCloseRequests();
     if (host.Load(argumentText)) {
         while (!host.Unloaded()) {

@@ -8,6 +8,9 @@
 namespace vfs::app {
 
 // Runs the program to its end and answers the exit status; its files live in programFolder.
-int RunHeadless(const std::string& argumentText, const std::string& programFolder);
+// A run in which something failed or stopped ends with its summary on standard error. Quiet,
+// standard output gets only the lines that tell of a failure or a stop.
+int RunHeadless(const std::string& argumentText, const std::string& programFolder,
+                bool quiet = false);
 
 }  // namespace vfs::app

@@ -14,6 +14,8 @@ int main(int argc, char** argv) {
     if (args.invocation != vfs::Invocation::Run) return vfs::app::AnswerWithoutRunning(args);
     const std::string folder = vfs::app::PrepareProgramFolder(args);
     const std::string words = args.programWords + (args.preview ? " PREVIEW" : "");
-    if (vfs::ParseCommandLine(words).Headless) return vfs::app::RunHeadless(words, folder);
+    if (args.quiet || vfs::ParseCommandLine(words).Headless) {
+        return vfs::app::RunHeadless(words, folder, args.quiet);
+    }
     return vfs::app::RunWithWindowWherePossible(words, folder, argc, argv);
 }

@@ -68,6 +68,8 @@ ParsedArguments ParseArguments(const std::vector<std::string>& arguments) {
         if (argument.empty()) continue;  // an empty quoted argument from a script
         if (argument == "--dry-run") {
             parsed.preview = true;
+        } else if (argument == "--quiet" || argument == "-q") {
+            parsed.quiet = true;
         } else if (argument == "--folder") {
             if (i + 1 >= arguments.size() || arguments[i + 1].empty()) {
                 Refuse(parsed, argument);
@@ -119,7 +121,7 @@ std::string FilesText() {
 }  // namespace
 
 std::string UsageText() {
-    return "Usage: varnelfilesync [WORD...] [--folder DIR] [--dry-run]\n"
+    return "Usage: varnelfilesync [WORD...] [--folder DIR] [--dry-run] [--quiet]\n"
            "       varnelfilesync --help | --version\n"
            "\n"
            "Keeps the local and remote copies of the automation system's folders in step.\n"
@@ -133,6 +135,9 @@ std::string UsageText() {
            "\n"
            "Options:\n"
            "  --dry-run             the same as PREVIEW\n"
+           "  -q, --quiet           run headless and print only failures, stopped or\n"
+           "                        unreachable pairs and the run's summary (for cron and\n"
+           "                        scheduled tasks); nothing at all when all went well\n"
            "  --folder DIR          keep the settings, state files and task logs in DIR\n"
            "  -h, --help            show this text and exit\n"
            "  --version             show the version and exit\n"

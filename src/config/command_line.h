@@ -17,6 +17,7 @@ struct ParsedArguments {
     std::string programWords;
     bool preview = false;         // PREVIEW or --dry-run
     std::string programFolder;    // --folder DIR; empty when not given
+    bool quiet = false;           // --quiet: headless, printing only what went wrong
     std::string refusedArgument;  // the first argument that is not understood
 };
 

@@ -22,9 +22,21 @@ std::string TaskBarCopyIconPicture(int frame) {
     return FramePicture("taskBarCopyIcon", frame);
 }
 
-std::string TrayToolTip(const std::string& sessionSuffix) {
-    const std::string text = "Restore Varnel File Sync";
-    return sessionSuffix.empty() ? text : text + " [" + sessionSuffix + "]";
+std::string TrayToolTip(const std::string& sessionSuffix, const std::string& lastRunTrouble) {
+    std::string text = "Restore Varnel File Sync";
+    if (!sessionSuffix.empty()) text += " [" + sessionSuffix + "]";
+    if (!lastRunTrouble.empty()) text += "\nLast Sync: " + lastRunTrouble;
+    return text;
+}
+
+void TrayIcon::ShowIdle(Context& ctx) {
+    const std::string& trouble = ctx.state.LastRunTrouble;
+    const std::string toolTip = TrayToolTip(ctx.state.SessionSuffix, trouble);
+    const std::string picture = trouble.empty() ? kStandardTaskBarIcon : kTroubleTaskBarIcon;
+    if (toolTip == toolTip_ && picture == picture_) return;
+    toolTip_ = toolTip;
+    picture_ = picture;
+    if (changed) changed();
 }
 
 void TrayIcon::Show(const std::string& picture) {
@@ -81,7 +93,8 @@ void TrayIcon::UpdateTrayIcon(Context& ctx) {
         TrayIconSet = kTraySetWaiting;
     } else {
         if (TrayIconSet != kTraySetIdle) {
-            showBoth(kStandardTaskBarIcon);
+            ctx.form.picIcon.SetPictureId(kStandardTaskBarIcon);
+            ShowIdle(ctx);
             TrayIconSet = kTraySetIdle;
             TrayIconFrame = 0;
             TrayIconLastUpdate = now;
@@ -94,7 +107,7 @@ void TrayIcon::UpdateTrayIcon(Context& ctx) {
         if (TrayIconFrame < kTrayFramesPerSet) {
             Show(TaskBarIconPicture(TrayIconFrame));
         } else if (TrayIconFrame == kTrayFramesPerSet) {
-            Show(kStandardTaskBarIcon);
+            ShowIdle(ctx);
         } else if (TrayIconFrame >= 31) {
             TrayIconFrame = 0;
             TrayIconLastUpdate = now;

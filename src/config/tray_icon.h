@@ -14,6 +14,8 @@ namespace vfs {
 
 // The pictures, by resource name: the idle icon and three sets of eight frames.
 inline constexpr const char* kStandardTaskBarIcon = "StandardTaskBarIcon";
+// The idle icon after a run in which something failed or stopped.
+inline constexpr const char* kTroubleTaskBarIcon = "taskBarTroubleIcon";
 inline constexpr int kTrayFramesPerSet = 8;
 std::string TaskBarIconPicture(int frame);      // tasks waiting, auto-sync idle animation
 std::string TaskBarScanIconPicture(int frame);  // scanning
@@ -30,8 +32,9 @@ inline constexpr int16_t kTraySetCopying = 3;
 inline constexpr int kTrayLeftButtonDown = 513;
 inline constexpr int kTrayRightButtonUp = 517;
 
-// "Restore Varnel File Sync", with the session in square brackets outside the default one.
-std::string TrayToolTip(const std::string& sessionSuffix);
+// "Restore Varnel File Sync", with the session in square brackets outside the default one,
+// and after a run in which something failed or stopped, what it came to.
+std::string TrayToolTip(const std::string& sessionSuffix, const std::string& lastRunTrouble = "");
 
 class TrayIcon {
   public:
@@ -62,6 +65,8 @@ class TrayIcon {
 
   private:
     void Show(const std::string& picture);
+    // The idle picture and the tooltip as the last run leaves them.
+    void ShowIdle(Context& ctx);
 
     int32_t timerIntervalMs_;
     bool added_ = false;

@@ -82,6 +82,11 @@ void LogLine(Context& ctx, const std::string& text) {
     AddCompletedLine(ctx, text);
 }
 
+void LogProblem(Context& ctx, const std::string& text) {
+    LogLine(ctx, text);
+    ctx.ports.problemLineAdded(text);
+}
+
 void LogToFileOnly(Context& ctx, const std::string& text) {
     if (ctx.form.chkLogToFile.Checked()) WriteTaskLog(ctx, text);
     TrimAndScroll(ctx);

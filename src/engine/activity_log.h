@@ -27,6 +27,9 @@ void AddCompletedLine(Context& ctx, const std::string& text);
 void WriteTaskLog(Context& ctx, const std::string& text);
 // Both logs: the task log file when chkLogToFile is ticked, then the completed list.
 void LogLine(Context& ctx, const std::string& text);
+// A line that tells of a failure or a stop: logged as LogLine logs it, and also handed to
+// the port for such lines.
+void LogProblem(Context& ctx, const std::string& text);
 // The task log file only (when chkLogToFile is ticked); the list is still trimmed and
 // scrolled as by an addition, without a line being added.
 void LogToFileOnly(Context& ctx, const std::string& text);

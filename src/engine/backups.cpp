@@ -43,14 +43,14 @@ std::string BackupLine(const BackupJob& job, const std::string& verb) {
 }
 
 bool Fail(const BackupJob& job) {
-    LogLine(job.ctx, BackupLine(job, "Backup Fail"));
+    LogProblem(job.ctx, BackupLine(job, "Backup Fail"));
     return false;
 }
 
 void LogInsufficientSpace(const BackupJob& job, int64_t size, double free) {
-    LogLine(job.ctx, TimeStamp(job.ctx) + " - Backup Fail (Insufficient Free Disk Space (" +
-                         std::to_string(size) + ")) \"" + job.Source() + "\", \"" +
-                         job.backupFolder + " (" + PlainNumber(free) + "))\"");
+    LogProblem(job.ctx, TimeStamp(job.ctx) + " - Backup Fail (Insufficient Free Disk Space (" +
+                            std::to_string(size) + ")) \"" + job.Source() + "\", \"" +
+                            job.backupFolder + " (" + PlainNumber(free) + "))\"");
 }
 
 // The root from txtBackupDir with its trailing separator, written back into the box.

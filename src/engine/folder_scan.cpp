@@ -12,8 +12,10 @@
 #include <vector>
 
 #include "engine/activity_log.h"
+#include "engine/backups.h"
 #include "engine/file_helpers.h"
 #include "engine/name_matching.h"
+#include "engine/run_summary.h"
 #include "engine/scan_decisions.h"
 #include "engine/state_files.h"
 #include "engine/task_line.h"
@@ -206,9 +208,8 @@ class PairScan {
 
     Next StopOnMissing(const std::string& path, const std::string& reason) {
         step_ = path + " Does Not Exist Or Is Unreachable";
-        LogLine(ctx_,
-                TimeStamp(ctx_) + " - Scan    Stopped Scanning " + cat_ + " Files: " + reason);
-        MarkConfiguredPairFailed();
+        ReportUnreachable(TimeStamp(ctx_) + " - Scan    Stopped Scanning " + cat_ +
+                          " Files: " + reason);
         return Next::Stop;
     }
 
@@ -224,8 +225,7 @@ class PairScan {
         step_ = "Searching for files in local and remote paths";
         if (FolderExists(fs_, local_) && FolderExists(fs_, remote_)) return Next::Go;
         stage_ = kStageFolderInvalid;
-        LogLine(ctx_, TimeStamp(ctx_) + " - Scan    Invalid " + cat_ + " Path Specified");
-        MarkConfiguredPairFailed();
+        ReportUnreachable(TimeStamp(ctx_) + " - Scan    Invalid " + cat_ + " Path Specified");
         return Next::Stop;
     }
 
@@ -262,8 +262,11 @@ class PairScan {
                                     " Folder Is On Another File System Than At The Last Sync "
                                     "(Remount It Or Choose The Path Again)";
         ctx_.form.lblStatus.SetCaption(TimeStamp(ctx_) + " - " + message);
-        LogLine(ctx_, TimeStamp(ctx_) + " - Scan    " + message);
+        LogProblem(ctx_, TimeStamp(ctx_) + " - Scan    " + message);
         ctx_.state.RunHadFailure = true;
+        NotePairStopped(ctx_, cat_,
+                        TimeStamp(ctx_) + " - " + message +
+                            ". Nothing was copied or deleted; the state of the last sync is kept.");
         return Next::Stop;
     }
 
@@ -337,10 +340,11 @@ class PairScan {
     void SkipForCase(const std::string& folder, std::string_view a, std::string_view b,
                      const std::string& foldingFolder) {
         if (!caseSkipped_.insert(platform::FoldCase(a)).second) return;
-        LogLine(ctx_, TimeStamp(ctx_) + " - Scan    Skipped \"" + Printable(std::string(a)) +
-                          "\" and \"" + Printable(std::string(b)) + "\" in " + folder +
-                          ": the names differ only in case and " + foldingFolder +
-                          " does not tell case apart");
+        LogProblem(ctx_, TimeStamp(ctx_) + " - Scan    Skipped \"" + Printable(std::string(a)) +
+                             "\" and \"" + Printable(std::string(b)) + "\" in " + folder +
+                             ": the names differ only in case and " + foldingFolder +
+                             " does not tell case apart");
+        ++ctx_.state.Tally.filesSkipped;
     }
 
     bool SkippedForCase(std::string_view name) const {
@@ -464,8 +468,9 @@ class PairScan {
     // A name that cannot be read now is left as the last sync recorded it: the comparison
     // goes on without it, and the next run decides about it afresh.
     void SkipUnreadable(const std::string& folder, const std::string& name) {
-        LogLine(ctx_,
-                TimeStamp(ctx_) + " - Scan    Error analyzing file " + folder + Printable(name));
+        LogProblem(ctx_,
+                   TimeStamp(ctx_) + " - Scan    Error analyzing file " + folder + Printable(name));
+        ++ctx_.state.Tally.filesSkipped;
         unreadable_.push_back(name);
     }
 
@@ -603,9 +608,10 @@ class PairScan {
         if (!traits || !traits->restrictsNames) return false;
         const std::optional<std::string> problem = platform::WindowsNameProblem(name);
         if (!problem) return false;
-        LogLine(ctx_, TimeStamp(ctx_) + " - Scan    Skipped " + from +
-                          Printable(std::string(name)) + ": its name cannot be held by " + to +
-                          " (" + *problem + ")");
+        LogProblem(ctx_, TimeStamp(ctx_) + " - Scan    Skipped " + from +
+                             Printable(std::string(name)) + ": its name cannot be held by " + to +
+                             " (" + *problem + ")");
+        ++ctx_.state.Tally.filesSkipped;
         unreadable_.emplace_back(name);
         return true;
     }
@@ -776,7 +782,13 @@ class PairScan {
                 ShowPreviewTask(task);
                 continue;
             }
-            if (ctx_.form.chkLogToFile.Checked()) {
+            if (IsConflict(task.reason)) {
+                // An edit is about to be overwritten: the operator is told in the activity
+                // log too, with where the older copy goes.
+                ++ctx_.state.Tally.conflicts;
+                LogProblem(ctx_, stamps_[task.decidedAt] + kDecisionHead +
+                                     DecisionText(task.reason, NameOf(task), ConflictNote(task)));
+            } else if (ctx_.form.chkLogToFile.Checked()) {
                 WriteTaskLog(ctx_, stamps_[task.decidedAt] + kDecisionHead +
                                        DecisionText(task.reason, NameOf(task)));
             }
@@ -784,6 +796,21 @@ class PairScan {
                       SecondFolder(task), KnownStateOf(task));
         }
         return true;
+    }
+
+    // Where the older copy of a file edited on both sides goes: into the backups, where they
+    // are on, or nowhere.
+    std::string ConflictNote(const PlannedTask& task) const {
+        const char* older = task.firstIsRemote ? "local" : "remote";
+        const std::string& replaced = task.firstIsRemote ? local_ : remote_;
+        std::string root = ctx_.form.txtBackupDir.Text();
+        if (!root.empty() && root.back() != kSep) root += kSep;
+        const std::string folder = BackupFolderFor(root, replaced, cat_, ctx_.state.BackupType);
+        if (!ctx_.form.chkEnableFileBackup.Checked() || !ctx_.state.BackupPathIsValid ||
+            folder.empty()) {
+            return std::string("; backups are off, so the older ") + older + " copy is not kept";
+        }
+        return std::string("; the older ") + older + " copy is kept in the backups in " + folder;
     }
 
     // The plan has been queued; what it needed goes before the state is written.
@@ -800,8 +827,10 @@ class PairScan {
         AddCompletedLine(
             ctx_, TimeStamp(ctx_) + " - Preview " +
                       BuildTaskLine(task.kind, cat_, name, FirstFolder(task), SecondFolder(task)));
-        AddCompletedLine(ctx_,
-                         stamps_[task.decidedAt] + kDecisionHead + DecisionText(task.reason, name));
+        const std::string note = IsConflict(task.reason) ? ConflictNote(task) : std::string();
+        if (IsConflict(task.reason)) ++ctx_.state.Tally.conflicts;
+        AddCompletedLine(
+            ctx_, stamps_[task.decidedAt] + kDecisionHead + DecisionText(task.reason, name, note));
     }
 
     // The task's view is made from what the scan read while deciding on it: a file read
@@ -832,8 +861,12 @@ class PairScan {
     void StopForEmptySide(const std::string& reason) {
         const std::string message = "Stopped Scanning " + cat_ + " Files: " + reason;
         ctx_.form.lblStatus.SetCaption(TimeStamp(ctx_) + " - " + message);
-        LogLine(ctx_, TimeStamp(ctx_) + " - Scan    " + message);
+        LogProblem(ctx_, TimeStamp(ctx_) + " - Scan    " + message);
         ctx_.state.RunHadFailure = true;
+        NotePairStopped(ctx_, cat_,
+                        TimeStamp(ctx_) + " - " + message +
+                            ": nothing was deleted. Check that the folder is mounted and holds "
+                            "the files; the pair syncs again at the next scan that finds them.");
     }
 
     // An unreadable name the last sync recorded stays recorded: dropped, a deletion made
@@ -897,15 +930,22 @@ class PairScan {
     void ReportError() {
         const std::string where = " Error:" + std::to_string(stage_) + " - " + step_;
         ctx_.form.lblStatus.SetCaption(TimeStamp(ctx_) + " - Error Scanning " + cat_ + where);
-        LogLine(ctx_, TimeStamp(ctx_) + " - Scan    Error Completing Scan Of " + cat_ + where);
+        LogProblem(ctx_, TimeStamp(ctx_) + " - Scan    Error Completing Scan Of " + cat_ + where);
         ctx_.form.pbTask.SetValue(0);
         ctx_.form.lblPbTask.SetCaption("");
         ctx_.state.RunHadFailure = true;
+        NotePairStopped(ctx_, cat_,
+                        TimeStamp(ctx_) + " - Error Scanning " + cat_ + where +
+                            ". Nothing was synced; see the activity log.");
     }
 
-    // A pair whose folders are both configured but cannot be scanned is a failed pair.
-    void MarkConfiguredPairFailed() {
-        if (!local_.empty() && !remote_.empty()) ctx_.state.RunHadFailure = true;
+    // A pair whose folders are both configured but cannot be scanned is a failed pair, and
+    // its line a problem to report; one the operator never set up is neither.
+    void ReportUnreachable(const std::string& line) {
+        if (local_.empty() || remote_.empty()) return LogLine(ctx_, line);
+        ctx_.state.RunHadFailure = true;
+        LogProblem(ctx_, line);
+        NotePairUnreachable(ctx_, cat_, kUnreachableAdvice);
     }
 
     void ShowComparing(std::size_t i, const std::string& folder, std::string_view name) {

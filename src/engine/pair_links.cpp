@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "engine/file_helpers.h"
+#include "engine/run_summary.h"
 #include "form/folder_categories.h"
 
 namespace vfs {
@@ -65,6 +66,15 @@ bool RowBelow(const ListBox& list, int row) {
     return row < static_cast<int>(list.ListCount());
 }
 
+// A usable pair whose last scan stopped keeps the error picture, and its tooltip says why,
+// until it scans well again; it still takes part in the next sync.
+void KeepTroubleInView(const Context& ctx, Picture& indicator, const std::string& category,
+                       const char* errorPicture) {
+    const std::string trouble = PairTrouble(ctx, category);
+    if (!trouble.empty() && indicator.Tag() == kTagActive) indicator.SetPictureId(errorPicture);
+    indicator.SetToolTip(trouble);
+}
+
 // The fixed categories that take part; disabled rows keep their look.
 void ValidateCategoryRows(Context& ctx) {
     for (int category = 0; category < kCategoryCount; ++category) {
@@ -72,6 +82,7 @@ void ValidateCategoryRows(Context& ctx) {
         Picture& indicator = ctx.form.imgPathLink[static_cast<std::size_t>(category)];
         if (!IsLinkEnabled(indicator)) continue;
         ShowPathLink(indicator, UsableOrError(ValidatePath(ctx, category)));
+        KeepTroubleInView(ctx, indicator, FolderCategoryAt(category).name, kPathLinkError);
     }
 }
 
@@ -88,6 +99,7 @@ void ValidateAudioRow(Context& ctx, int row) {
         indicator.SetPictureId(kLineLinkDisabled);
     } else if (RowBelow(ctx.form.lstRAudioPaths, row)) {
         ShowLineLink(indicator, UsableOrError(ValidateAudioPath(ctx, row)));
+        KeepTroubleInView(ctx, indicator, AudioCategoryName(row), kLineLinkError);
     }
 }
 

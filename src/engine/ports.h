@@ -46,6 +46,12 @@ struct Ports {
     std::function<void()> updateTrayIcon = [] {};
     // A line was added to the completed list (the headless program prints it).
     std::function<void(const std::string&)> completedLineAdded = [](const std::string&) {};
+    // Of those lines, one that tells of a failure or a stop (the quiet headless program
+    // prints only these).
+    std::function<void(const std::string&)> problemLineAdded = [](const std::string&) {};
+    // The run ended with something failed or stopped: the summary, without its time stamp
+    // (the headless program writes it to standard error).
+    std::function<void(const std::string&)> runWentWrong = [](const std::string&) {};
     // A notice for the operator that needs no answer (a setting that could not be read);
     // the headless program writes it to standard error.
     std::function<void(const std::string&)> operatorNotice = [](const std::string&) {};

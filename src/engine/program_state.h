@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -30,6 +31,16 @@ struct UnreadableSetting {
     std::string typed;
     std::string used;
     std::string kind;  // "a flag", "a number"
+};
+
+// What the run in progress came to, for the line that closes it.
+struct RunTally {
+    int32_t tasksDone = 0;
+    int32_t tasksFailed = 0;       // failed, cancelled or left for the next run
+    int32_t pairsStopped = 0;      // stopped by a safety check or an error in the scan
+    int32_t pairsUnreachable = 0;  // configured, but a folder could not be reached
+    int32_t conflicts = 0;         // files edited on both sides since the last sync
+    int32_t filesSkipped = 0;      // names the scan had to leave out (unreadable, clashing)
 };
 
 struct ProgramState {
@@ -82,6 +93,13 @@ struct ProgramState {
     // Outcome of the runs so far, for the headless program's exit status: a task failed,
     // or an enabled, configured pair was unreachable or stopped because one side was empty.
     bool RunHadFailure = false;
+    RunTally Tally;
+    // The pairs whose last scan stopped or could not reach a folder, by category, with what
+    // their indicator's tooltip tells the operator. A pair leaves once it scans well again.
+    std::map<std::string, std::string> PairTroubles;
+    // The summary of the last run where something in it failed or stopped, empty after a
+    // run that went well: the notification icon says so until the next run ends.
+    std::string LastRunTrouble;
 
     // The sync record of the run in progress: the pairs scanned, and why a write of the
     // record failed (empty while none has). A run whose record could not be written

@@ -8,6 +8,7 @@
 #include "engine/folder_scan.h"
 #include "engine/pair_links.h"
 #include "engine/run_controls.h"
+#include "engine/run_summary.h"
 #include "engine/state_files.h"
 #include "form/folder_categories.h"
 #include "form/speed_levels.h"
@@ -52,6 +53,7 @@ void ApplyRunSpeed(Context& ctx) {
 void StartScanPhase(Context& ctx) {
     ctx.state.SyncInProgress = true;
     BeginRunRecord(ctx);
+    StartRunTally(ctx);
     ctx.ports.yield();
     ctx.state.LastSyncTime = MsSinceMidnight(ctx);
 }
@@ -66,7 +68,7 @@ void CancelForBackupFolder(Context& ctx) {
     ShowPrompt(ctx, "The path specified for file backup is not valid.  Sync will be canceled",
                "Error Accessing Backup Directory");
     ctx.form.lblStatus.SetCaption(TimeStamp(ctx) + " - Canceled File Sync: Backup Path Invalid");
-    LogLine(ctx, TimeStamp(ctx) + " - Scan    Canceled File Sync: Backup Path Invalid");
+    LogProblem(ctx, TimeStamp(ctx) + " - Scan    Canceled File Sync: Backup Path Invalid");
     HideProgressBars(ctx);
     ctx.state.BackupPathIsValid = false;
     ctx.state.SyncInProgress = false;
@@ -100,14 +102,29 @@ bool CheckBackupFolder(Context& ctx) {
 }
 
 // An unreachable pair counts as a failed run only when both of its paths were given: a
-// pair the operator never set up is no failure.
-void NoteUnreachablePair(Context& ctx, const std::string& local, const std::string& remote) {
-    if (IsChosenEntry(local) && IsChosenEntry(remote)) ctx.state.RunHadFailure = true;
+// pair the operator never set up is no failure, and its line no problem to report.
+void SkipUnreachable(Context& ctx, Picture& indicator, const std::string& category,
+                     const std::string& messageName, const std::string& local,
+                     const std::string& remote) {
+    const std::string line =
+        TimeStamp(ctx) + " - Scan    Skipping " + messageName + ": Path Unreachable or Invalid";
+    if (!IsChosenEntry(local) || !IsChosenEntry(remote)) {
+        indicator.SetToolTip("");
+        return LogLine(ctx, line);
+    }
+    ctx.state.RunHadFailure = true;
+    LogProblem(ctx, line);
+    NotePairUnreachable(ctx, category, kUnreachableAdvice);
+    indicator.SetToolTip(kUnreachableAdvice);
 }
 
-void LogUnreachable(Context& ctx, const std::string& messageName) {
-    LogLine(ctx, TimeStamp(ctx) + " - Scan    Skipping " + messageName +
-                     ": Path Unreachable or Invalid");
+// The indicator after the pair's scan: the error picture while the scan stopped, with why in
+// its tooltip; the pair stays in the sync (its tag is untouched), so the next run tries again.
+void ShowScanned(const Context& ctx, Picture& indicator, const std::string& category,
+                 const char* active, const char* stopped) {
+    const std::string trouble = PairTrouble(ctx, category);
+    indicator.SetPictureId(trouble.empty() ? active : stopped);
+    indicator.SetToolTip(trouble);
 }
 
 void LogDisabled(Context& ctx, const std::string& messageName) {
@@ -122,12 +139,12 @@ void ScanFixedCategory(Context& ctx, int index) {
     switch (IndicatorTagValue(indicator.Tag())) {
         case kTagValueActive:
             indicator.SetPictureId(kPathLinkScanning);
+            ForgetPairTrouble(ctx, category.name);
             ScanFolderPair(ctx, local, remote, category.pattern, category.name);
-            indicator.SetPictureId(kPathLinkActive);
+            ShowScanned(ctx, indicator, category.name, kPathLinkActive, kPathLinkError);
             break;
         case kTagValueError:
-            LogUnreachable(ctx, category.messageName);
-            NoteUnreachablePair(ctx, local, remote);
+            SkipUnreachable(ctx, indicator, category.name, category.messageName, local, remote);
             break;
         default:
             LogDisabled(ctx, category.messageName);
@@ -154,12 +171,12 @@ void ScanAudioRow(Context& ctx, std::size_t row) {
     switch (IndicatorTagValue(indicator.Tag())) {
         case kTagValueActive:
             indicator.SetPictureId(kLineLinkScanning);
+            ForgetPairTrouble(ctx, name);
             ScanFolderPair(ctx, local, remote, kAudioPattern, name);
-            indicator.SetPictureId(kLineLinkActive);
+            ShowScanned(ctx, indicator, name, kLineLinkActive, kLineLinkError);
             break;
         case kTagValueError:
-            LogUnreachable(ctx, name);
-            NoteUnreachablePair(ctx, local, remote);
+            SkipUnreachable(ctx, indicator, name, name, local, remote);
             break;
         default:
             LogDisabled(ctx, name);
@@ -181,8 +198,7 @@ void ScanAudioFolders(Context& ctx) {
 }
 
 void FinishWithNothingToDo(Context& ctx) {
-    ctx.form.lblStatus.SetCaption(TimeStamp(ctx) + " - Finished File Sync: No Files To Sync");
-    LogLine(ctx, TimeStamp(ctx) + " - Sync    Finished File Sync: No Files To Sync");
+    ReportRunEnd(ctx, "Finished File Sync: No Files To Sync", false);
     HideProgressBars(ctx);
     CommitStateFiles(ctx);
     HandBackControls(ctx);

@@ -2,7 +2,11 @@
 
 namespace vfs {
 
-std::string DecisionText(Reason reason, std::string_view view) {
+bool IsConflict(Reason reason) {
+    return reason == Reason::BothChangedRemoteNewer || reason == Reason::BothChangedLocalNewer;
+}
+
+std::string DecisionText(Reason reason, std::string_view view, std::string_view note) {
     const std::string name(view);
     switch (reason) {
         case Reason::LocalChangedAfterSync:
@@ -41,12 +45,14 @@ std::string DecisionText(Reason reason, std::string_view view) {
                    "sync";
         case Reason::BothChangedRemoteNewer:
             return "Local copy of \"" + name +
-                   "\" needs to be replaced since remote copy is newer (both copies changed "
-                   "since the last sync)";
+                   "\" needs to be replaced: changed on both sides since the last sync; the "
+                   "newer remote copy wins" +
+                   std::string(note);
         case Reason::BothChangedLocalNewer:
             return "Remote copy of \"" + name +
-                   "\" needs to be replaced since local copy is newer (both copies changed "
-                   "since the last sync)";
+                   "\" needs to be replaced: changed on both sides since the last sync; the "
+                   "newer local copy wins" +
+                   std::string(note);
     }
     return {};
 }

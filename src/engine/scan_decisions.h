@@ -23,7 +23,11 @@ enum class Reason : uint8_t {
     BothChangedLocalNewer,
 };
 
-// The line written to the task log when the task is queued.
-std::string DecisionText(Reason reason, std::string_view name);
+// A file edited on both sides since the last sync: the newer copy wins over the other edit.
+bool IsConflict(Reason reason);
+
+// The line written to the task log when the task is queued. `note` ends a conflict's line
+// with where the older copy goes.
+std::string DecisionText(Reason reason, std::string_view name, std::string_view note = {});
 
 }  // namespace vfs

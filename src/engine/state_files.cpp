@@ -413,8 +413,9 @@ void CommitNothing(Context& ctx) {
     const std::string text = " - Sync    Sync Record Not Saved, Nothing Committed [" +
                              ctx.state.RecordWriteFailure + "]";
     ctx.form.lblStatus.SetCaption(TimeStamp(ctx) + text);
-    LogLine(ctx, TimeStamp(ctx) + text);
+    LogProblem(ctx, TimeStamp(ctx) + text);
     ctx.state.RunHadFailure = true;
+    ctx.state.LastRunTrouble = text.substr(std::string(" - Sync    ").size());
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "engine/copy_progress.h"
 #include "engine/file_helpers.h"
 #include "engine/run_controls.h"
+#include "engine/run_summary.h"
 #include "engine/state_files.h"
 #include "engine/task_line.h"
 #include "engine/text_helpers.h"
@@ -138,9 +139,9 @@ bool EnoughSpace(TaskRun& run, const std::string& source, const std::string& des
     int64_t size = found && found->regular ? found->size : -1;
     if (free >= static_cast<double>(size)) return true;
     run.TaskStep = kStepCopyNoSpace;
-    LogLine(run.ctx, TimeStamp(run.ctx) + " - Copy/Replace Canceled, insufficient space (" +
-                         std::to_string(size) + ") to save to " + destination + "(" +
-                         PlainNumber(free) + ")");
+    LogProblem(run.ctx, TimeStamp(run.ctx) + " - Copy/Replace Canceled, insufficient space (" +
+                            std::to_string(size) + ") to save to " + destination + "(" +
+                            PlainNumber(free) + ")");
     ForgetInPendingStates(run);
     return false;
 }
@@ -207,11 +208,11 @@ Outcome FailedCopy(TaskRun& run, const platform::CopyResult& result) {
     const std::string& source = run.task.firstPath;
     const std::string& destination = run.task.secondPath;
     if (result.sourceChanged) {
-        LogLine(run.ctx, TimeStamp(run.ctx) + " - Copy/Replace failed, " + source +
-                             " changed while it was copied to " + destination);
+        LogProblem(run.ctx, TimeStamp(run.ctx) + " - Copy/Replace failed, " + source +
+                                " changed while it was copied to " + destination);
     } else {
-        LogLine(run.ctx, TimeStamp(run.ctx) + " - Copy/Replace failed, unable to copy " + source +
-                             " to " + destination + Reason(result.error));
+        LogProblem(run.ctx, TimeStamp(run.ctx) + " - Copy/Replace failed, unable to copy " +
+                                source + " to " + destination + Reason(result.error));
     }
     ForgetInPendingStates(run);
     // A share that failed in the middle of a copy fails the pair's next tasks too; one bad
@@ -274,8 +275,8 @@ void RecordCopiedSides(TaskRun& run, const platform::CopyResult& copied) {
 // copied, so it is reported as a failure rather than logged as done.
 Outcome BackupFailedBeforeCopy(TaskRun& run) {
     run.TaskStep = kStepCopyBackupFailed;
-    LogLine(run.ctx, TimeStamp(run.ctx) + " - Copy/Replace Canceled, Backup of " +
-                         run.task.secondPath + " Failed");
+    LogProblem(run.ctx, TimeStamp(run.ctx) + " - Copy/Replace Canceled, Backup of " +
+                            run.task.secondPath + " Failed");
     return Outcome::Failed;
 }
 
@@ -313,7 +314,7 @@ Outcome DeleteTask(TaskRun& run, bool backupSuccess) {
         return Outcome::Error;
     }
     run.TaskStep = kStepDeleteBackupFailed;
-    LogLine(run.ctx, TimeStamp(run.ctx) + " - Delete Canceled, Backup of " + file + " Failed");
+    LogProblem(run.ctx, TimeStamp(run.ctx) + " - Delete Canceled, Backup of " + file + " Failed");
     KeepInPendingState(run.ctx, run.task.category, name);
     return Outcome::Failed;
 }
@@ -412,19 +413,19 @@ void LeaveForTheNextRun(TaskRun& run) {
 // remaining tasks are not tried one after the other against it, nor taken for edits.
 bool HeldBackByShareTrouble(TaskRun& run) {
     if (run.ctx.state.ShareTroubleCategories.count(run.task.category) == 0) return false;
-    LogLine(run.ctx, TimeStamp(run.ctx) + " - " + CanceledVerb(run) + "share trouble in " +
-                         run.task.category + " earlier in this run: " + run.task.firstPath +
-                         " left for the next run");
+    LogProblem(run.ctx, TimeStamp(run.ctx) + " - " + CanceledVerb(run) + "share trouble in " +
+                            run.task.category + " earlier in this run: " + run.task.firstPath +
+                            " left for the next run");
     LeaveForTheNextRun(run);
     return true;
 }
 
 void ReportShareTrouble(TaskRun& run, const Obstacle& obstacle) {
     run.ctx.state.ShareTroubleCategories.insert(run.task.category);
-    LogLine(run.ctx, TimeStamp(run.ctx) + " - " + CanceledVerb(run) +
-                         "share trouble: " + obstacle.what + " could not be looked up" +
-                         Reason(obstacle.shareError) + "; the remaining " + run.task.category +
-                         " tasks are left for the next run");
+    LogProblem(run.ctx, TimeStamp(run.ctx) + " - " + CanceledVerb(run) +
+                            "share trouble: " + obstacle.what + " could not be looked up" +
+                            Reason(obstacle.shareError) + "; the remaining " + run.task.category +
+                            " tasks are left for the next run");
     LeaveForTheNextRun(run);
 }
 
@@ -438,7 +439,7 @@ bool StillAsScanned(TaskRun& run, const TaskView& view) {
         ReportShareTrouble(run, *obstacle);
         return false;
     }
-    LogLine(run.ctx, TimeStamp(run.ctx) + " - " + CanceledVerb(run) + obstacle->what);
+    LogProblem(run.ctx, TimeStamp(run.ctx) + " - " + CanceledVerb(run) + obstacle->what);
     if (obstacle->fileChanged) {
         ForgetInPendingStates(run);
     } else {
@@ -448,9 +449,9 @@ bool StillAsScanned(TaskRun& run, const TaskView& view) {
 }
 
 void ReportUnexpectedError(TaskRun& run) {
-    LogLine(run.ctx, TimeStamp(run.ctx) + " - Copy/Replace/Delete Error " +
-                         std::to_string(run.TaskStep) + " Encountered " + run.task.remainder +
-                         Reason(run.error));
+    LogProblem(run.ctx, TimeStamp(run.ctx) + " - Copy/Replace/Delete Error " +
+                            std::to_string(run.TaskStep) + " Encountered " + run.task.remainder +
+                            Reason(run.error));
     if (run.task.TaskMode != kTaskDelete) ForgetInPendingStates(run);
 }
 
@@ -488,8 +489,10 @@ void ExecuteHeadTask(Context& ctx) {
     const std::optional<TaskView> view = TakeTaskView(ctx, 0);
     if (ExecuteTask(ctx, line, view ? &*view : nullptr)) {
         LogLine(ctx, TimeStamp(ctx) + " - " + head);
+        ++ctx.state.Tally.tasksDone;
     } else {
         ctx.state.RunHadFailure = true;
+        ++ctx.state.Tally.tasksFailed;
     }
     RemoveHead(queue, head, key);
     if (queue.ListCount() == 0) CloseRun(ctx);
@@ -526,8 +529,7 @@ bool ExecuteTask(Context& ctx, std::string& taskLine, const TaskView* view) {
 
 void CloseRun(Context& ctx) {
     FormModel& f = ctx.form;
-    f.lblStatus.SetCaption(TimeStamp(ctx) + " - Finished File Sync");
-    LogLine(ctx, TimeStamp(ctx) + " - Sync    Finished File Sync");
+    ReportRunEnd(ctx, "Finished File Sync", true);
     ctx.state.QueuedTaskCount = 0;
     ctx.state.TaskViews.Clear();
     HideBar(f.pbOverall, f.lblPbOverall);

@@ -137,6 +137,9 @@ class Picture : public Control {
     void SetTag(const std::string& t) { Set(tag_, t); }
     const std::string& PictureId() const { return picture_; }
     void SetPictureId(const std::string& p) { Set(picture_, p); }
+    // What the indicator tells when the pointer rests on it (why a pair stopped).
+    const std::string& ToolTip() const { return toolTip_; }
+    void SetToolTip(const std::string& t) { Set(toolTip_, t); }
     // Layout value in twips, for indicators that the core moves.
     int Top() const { return top_; }
     void SetTop(int t) { Set(top_, t); }
@@ -144,6 +147,7 @@ class Picture : public Control {
   private:
     std::string tag_;
     std::string picture_;
+    std::string toolTip_;
     int top_ = 0;
 };
 

@@ -297,6 +297,7 @@ ClickableLabel* FormBinding::Indicator(Picture& model, QWidget* parent, QRect de
         indicator->setPixmap(PicturePixmap(model.PictureId(), indicator->size()));
         indicator->setProperty("tag", Qs(model.Tag()));
         indicator->setProperty("picture", Qs(model.PictureId()));
+        indicator->setToolTip(Qs(model.ToolTip()));
         MoveToTop(indicator, model.Top());
         Common(indicator, model);
     });

@@ -1,6 +1,7 @@
 // Whole sync-and-exit runs of the program on sample folders.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -109,6 +110,46 @@ TEST_F(SyncRunTest, DisabledAndUnreachablePairsAreSkippedWithTheirLines) {
     EXPECT_FALSE(Contains(run.out, "Path Disabled"));
     EXPECT_TRUE(Contains(pf.TaskLog(), " - Skipping Program Log Files: Path Disabled\r\n"));
     EXPECT_TRUE(Contains(run.out, "Finished File Sync: No Files To Sync"));
+}
+
+// For cron: a quiet run prints only what went wrong, and the summary on standard error; a
+// run that went well prints nothing. A row never filled in is no failure and not reported.
+TEST_F(SyncRunTest, AQuietRunPrintsOnlyWhatWentWrongAndItsSummary) {
+    Write(L + "/a.kvo", "a", kOld);
+    const std::string paths = "LogToFile=1\nSleepTimeCopy=0\n[Paths]\n" + Pair("PLog") +
+                              "LHotkey=" + L + "\n";  // hot keys: no remote folder yet
+    pf.Settings(paths + "LTrigger=" + L + "\nRTrigger=" + (pf / "unmounted") + "\n");
+    RunResult quiet = pf.Run({"SYNCANDEXIT", "--quiet"});
+    EXPECT_EQ(quiet.status, 1);
+    EXPECT_EQ(ReadFile(R + "/a.kvo"), "a");
+    EXPECT_TRUE(Contains(quiet.out,
+                         " - Scan    Skipping Trigger Set Files: Path Unreachable or "
+                         "Invalid\n"))
+        << quiet.out;
+    EXPECT_TRUE(Contains(quiet.out,
+                         " - Sync    Finished File Sync: 1 Task Done, 1 Pair "
+                         "Unreachable\n"))
+        << quiet.out;
+    EXPECT_EQ(std::count(quiet.out.begin(), quiet.out.end(), '\n'), 2) << quiet.out;
+    EXPECT_EQ(quiet.err, "varnelfilesync: Finished File Sync: 1 Task Done, 1 Pair Unreachable\n");
+    // Everything still reaches the task log.
+    EXPECT_TRUE(Contains(pf.TaskLog(), "Skipping Hot Key Files: Path Unreachable or Invalid"));
+
+    pf.Settings(paths);
+    RunResult clean = pf.Run({"SYNCANDEXIT", "-q"});
+    EXPECT_EQ(clean.status, 0);
+    EXPECT_EQ(clean.out, "");
+    EXPECT_EQ(clean.err, "");
+
+    // Without --quiet every line is printed as before, and the summary ends standard error.
+    pf.Settings(paths + "LTrigger=" + L + "\nRTrigger=" + (pf / "unmounted") + "\n");
+    RunResult full = pf.Run(kSyncAndExit);
+    EXPECT_EQ(full.status, 1);
+    EXPECT_TRUE(Contains(full.out, " - Scan    Started Scanning Program Logs\n"));
+    EXPECT_TRUE(Contains(full.out, "Finished File Sync: No Files To Sync, 1 Pair Unreachable\n"));
+    EXPECT_EQ(full.err,
+              "varnelfilesync: Finished File Sync: No Files To Sync, 1 Pair "
+              "Unreachable\n");
 }
 
 TEST_F(SyncRunTest, CancelledRunForTheBackupFolderStillExitsWithFailure) {

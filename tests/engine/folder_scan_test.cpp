@@ -600,7 +600,7 @@ TEST_F(FolderScanTest, TheSideThatChangedSinceTheLastSyncWinsWhateverTheClocksSa
          kBaseTime,
          kBaseTime,
          {toLocal},
-         "both copies changed since the last sync"},
+         "changed on both sides since the last sync; the newer remote copy wins"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
