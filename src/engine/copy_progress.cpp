@@ -6,6 +6,7 @@
 
 #include "engine/activity_log.h"
 #include "engine/file_helpers.h"
+#include "engine/transfer_progress.h"
 
 namespace vfs {
 
@@ -67,6 +68,10 @@ void CopyProgressCallback(Context& ctx, int64_t totalBytes, int64_t bytesTransfe
     }
     ctx.form.lblPbTask.SetCaption(ctx.state.CopyFileName + " Copy Progress " +
                                   std::to_string(ctx.form.pbTask.Value()) + "%");
+    if (ctx.state.Transfer.countingCopy) {
+        NoteCopiedBytes(ctx, bytesTransferred);
+        ShowOverallTaskProgress(ctx);
+    }
     ctx.ports.yield();
     ctx.ports.updateTrayIcon();
     ctx.form.lblStatus.SetCaption(

@@ -43,11 +43,23 @@ struct RunTally {
     int32_t filesSkipped = 0;      // names the scan had to leave out (unreadable, clashing)
 };
 
+// The queued tasks of the run being worked off, in bytes, and when the first of them began.
+struct TransferProgress {
+    int32_t tasksBegun = 0;
+    int64_t queuedBytes = 0;    // what the copies and replacements of the run will copy
+    int64_t settledBytes = 0;   // of those, the bytes of tasks that have ended
+    int64_t currentTask = 0;    // the running task's bytes
+    int64_t currentDone = 0;    // of those, the bytes copied so far
+    int64_t startedMs = -1;     // ms since local midnight when the first task began; -1 none
+    bool countingCopy = false;  // the copy under way is the task's own (not a backup)
+};
+
 struct ProgramState {
     // Run phases and guards.
     bool SyncInProgress = false;
     bool CopyInProgress = false;
     int32_t QueuedTaskCount = 0;
+    TransferProgress Transfer;
     QueuedTaskViews TaskViews;
     int32_t LastSyncTime = -1;  // ms since local midnight of the last run start; -1 none
     bool BackupPathIsValid = false;

@@ -10,6 +10,7 @@
 #include "engine/run_controls.h"
 #include "engine/run_summary.h"
 #include "engine/state_files.h"
+#include "engine/transfer_progress.h"
 #include "form/folder_categories.h"
 #include "form/speed_levels.h"
 
@@ -54,6 +55,7 @@ void StartScanPhase(Context& ctx) {
     ctx.state.SyncInProgress = true;
     BeginRunRecord(ctx);
     StartRunTally(ctx);
+    ResetTransferProgress(ctx);
     ctx.ports.yield();
     ctx.state.LastSyncTime = MsSinceMidnight(ctx);
 }

@@ -15,6 +15,7 @@
 #include "engine/state_files.h"
 #include "engine/task_line.h"
 #include "engine/text_helpers.h"
+#include "engine/transfer_progress.h"
 #include "platform/file_system.h"
 #include "platform/folder_traits.h"
 #include "platform/system_error.h"
@@ -187,7 +188,9 @@ platform::CopyResult CopyIntoTemporary(Context& ctx, const std::string& source,
     platform::CopyResult result;
     for (int attempt = 0; attempt < kTemporaryAttempts; ++attempt) {
         temporary = folder + NewTemporaryName();
+        CountTaskCopy(ctx, true);
         result = CopyFileWithProgress(ctx, source, temporary);
+        CountTaskCopy(ctx, false);
         // Someone else's file under that name is left alone; another name is drawn.
         if (result.ok || result.error != EEXIST) break;
     }
@@ -455,22 +458,6 @@ void ReportUnexpectedError(TaskRun& run) {
     if (run.task.TaskMode != kTaskDelete) ForgetInPendingStates(run);
 }
 
-// Overall progress: 1 for the first task of a run, 100 for the last of 100. Beyond 200
-// tasks the formula passes 100 and the bar keeps its value.
-void ShowOverallProgress(Context& ctx) {
-    FormModel& f = ctx.form;
-    long remaining = static_cast<long>(f.lstTasksToDo.ListCount());
-    int32_t queued = ctx.state.QueuedTaskCount;
-    long value = queued < 1 ? 0 : 101 - std::lrint(100.0 * remaining / queued);
-    f.pbOverall.SetValue(value);
-    f.lblPbOverall.SetCaption("Overall File Copy/Replace/Delete Progress " +
-                              std::to_string(f.pbOverall.Value()) + "%");
-    if (!f.pbOverall.Visible()) {
-        f.pbOverall.SetVisible(true);
-        f.lblPbOverall.SetVisible(true);
-    }
-}
-
 // The head row is removed whatever the result; the queue may have been cleared and filled
 // again while the copy let the event loop run, so only the row that was taken goes.
 void RemoveHead(ListBox& queue, const std::string& head, std::optional<uint64_t> key) {
@@ -480,13 +467,21 @@ void RemoveHead(ListBox& queue, const std::string& head, std::optional<uint64_t>
     if (same) queue.RemoveFirst();
 }
 
+// What the task will copy: the source's length for a copy or a replacement, nothing for a
+// delete (which names no second folder).
+int64_t BytesToCopy(const std::optional<TaskView>& view) {
+    if (!view || view->secondFolder.empty() || !view->first) return 0;
+    return view->first->size;
+}
+
 void ExecuteHeadTask(Context& ctx) {
-    ShowOverallProgress(ctx);
     ListBox& queue = ctx.form.lstTasksToDo;
     const std::string head = queue.Item(0);
     const std::optional<uint64_t> key = queue.ComposedKey(0);
     std::string line = head;
     const std::optional<TaskView> view = TakeTaskView(ctx, 0);
+    StartTransferTask(ctx, BytesToCopy(view));
+    ShowOverallTaskProgress(ctx);
     if (ExecuteTask(ctx, line, view ? &*view : nullptr)) {
         LogLine(ctx, TimeStamp(ctx) + " - " + head);
         ++ctx.state.Tally.tasksDone;
@@ -494,6 +489,7 @@ void ExecuteHeadTask(Context& ctx) {
         ctx.state.RunHadFailure = true;
         ++ctx.state.Tally.tasksFailed;
     }
+    SettleTransferTask(ctx);
     RemoveHead(queue, head, key);
     if (queue.ListCount() == 0) CloseRun(ctx);
 }
@@ -530,6 +526,7 @@ bool ExecuteTask(Context& ctx, std::string& taskLine, const TaskView* view) {
 void CloseRun(Context& ctx) {
     FormModel& f = ctx.form;
     ReportRunEnd(ctx, "Finished File Sync", true);
+    ResetTransferProgress(ctx);
     ctx.state.QueuedTaskCount = 0;
     ctx.state.TaskViews.Clear();
     HideBar(f.pbOverall, f.lblPbOverall);

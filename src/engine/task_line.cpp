@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "engine/text_helpers.h"
+#include "engine/transfer_progress.h"
 
 namespace vfs {
 
@@ -106,6 +107,7 @@ void QueueTask(Context& ctx, int kind, const std::string& category, const std::s
         ctx.form.lstTasksToDo.AddComposedItem(ctx.state.TaskViews, key);
     }
     ++ctx.state.QueuedTaskCount;
+    NoteQueuedBytes(ctx, kind != kTaskDelete && known.first ? known.first->size : 0);
 }
 
 std::optional<TaskView> TakeTaskView(Context& ctx, std::size_t row) {
