@@ -24,6 +24,7 @@ void LockRunControls(Context& ctx) {
     FormModel& f = ctx.form;
     f.cmdRun.SetEnabled(false);
     f.cmdRun.SetVisible(false);
+    f.cmdPreview.SetEnabled(false);
     SetRunSettingsEnabled(f, false);
     f.picIcon.SetPictureId("taskBarScanIcon7");
     f.picIconBox.SetVisible(true);
@@ -36,6 +37,7 @@ void HandBackControls(Context& ctx) {
     f.frmPaths.SetEnabled(true);
     f.frmSettings.SetEnabled(true);
     f.cmdRun.SetVisible(true);
+    f.cmdPreview.SetEnabled(true);
     SetRunSettingsEnabled(f, true);
     f.picIconBox.SetVisible(false);
 }

@@ -35,6 +35,8 @@ FormModel::FormModel() {
     cmdPage[3].SetCaption("Controls");
     cmdPage[3].SetVisible(false);
     cmdRun.SetToolTip("Sync Files Now");
+    cmdPreview.SetCaption("Preview");
+    cmdPreview.SetToolTip("Show What A Sync Would Do, Changing Nothing");
     picIconBox.SetVisible(false);
     btnAutoSync.SetToolTip("Enable/Disable Auto-Sync");
     frmSettings.SetVisible(false);

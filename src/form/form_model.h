@@ -55,6 +55,7 @@ class FormModel {
     // Top bar.
     std::array<Button, 4> cmdPage;
     VFS_CONTROL(Button, cmdRun);
+    VFS_CONTROL(Button, cmdPreview);  // a scan that shows the tasks and changes nothing
     VFS_CONTROL(Frame, picIconBox);
     VFS_CONTROL(Picture, picIcon);
     VFS_CONTROL(Button, btnAutoSync);

@@ -9,6 +9,7 @@
 
 #include "config/folder_chooser.h"
 #include "config/pages.h"
+#include "config/preview.h"
 #include "config/sync_settings.h"
 #include "engine/run_sync.h"
 #include "ui/folder_chooser_dialog.h"
@@ -142,6 +143,8 @@ void MainWindow::BuildTopBar() {
     bind_.Indicator(form.picIcon, iconBox, QRect(0, 0, Px(345), Px(330)), {});
     bind_.Button(form.btnAutoSync, this, TwipsRect(5955, 90, 345, 330),
                  [this] { btnAutoSync_Click(ctx_); });
+    bind_.Button(form.cmdPreview, this, TwipsRect(6945, 90, 1035, 330),
+                 [this] { cmdPreview_Click(ctx_); });
     QPushButton* help = bind_.Button(form.Command1, this, TwipsRect(6540, 90, 345, 330),
                                      [this] { Command1_Click(ctx_, *help_, helpId_); });
     help->setIcon(PictureIcon("Command1"));
