@@ -13,7 +13,7 @@ namespace {
 constexpr int64_t kDayMs = 24LL * 60 * 60 * 1000;
 // The pace is not told before the run has copied for this long: the first chunks say
 // little about a share's speed.
-constexpr int64_t kPaceKnownAfterMs = 2000;
+constexpr int64_t kPaceKnownAfterMs = 1000;
 
 int64_t DoneBytes(const TransferProgress& p) {
     return p.settledBytes + p.currentDone;

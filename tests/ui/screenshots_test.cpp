@@ -2,13 +2,20 @@
 // check that no caption on any page is cut off by its control's size.
 #include <QAbstractButton>
 #include <QAbstractScrollArea>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QHelpEvent>
 #include <QLabel>
+#include <QMessageBox>
+#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTimer>
+#include <QToolTip>
+#include <filesystem>
 
 #include "ui/ui_test_support.h"
 
@@ -95,6 +102,45 @@ QStringList OverlappingControls(QWidget& container) {
         QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(" | "))); \
     } while (false)
 
+// The window with the tooltip of one of its widgets shown over it, as the operator sees it
+// when the pointer rests there: the tooltip is a window of its own, drawn onto the grab.
+void SaveWithToolTip(QWidget& window, QWidget& widget, const char* name) {
+    QToolTip::showText(widget.mapToGlobal(widget.rect().center()), widget.toolTip(), &widget);
+    QTest::qWait(50);
+    QPixmap picture = window.grab();
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (top->isVisible() && top->inherits("QTipLabel")) {
+            QPainter painter(&picture);
+            painter.drawPixmap(window.mapFromGlobal(top->pos()), top->grab());
+        }
+    }
+    QToolTip::hideText();
+    QDir().mkpath(QStringLiteral(VFS_SCREENSHOT_DIR));
+    QVERIFY(picture.save(QStringLiteral(VFS_SCREENSHOT_DIR "/%1.png").arg(QLatin1String(name))));
+}
+
+// Grabs the next message box that opens, then answers it.
+void SaveNextMessageBox(const char* name, QMessageBox::StandardButton answer) {
+    auto* poll = new QTimer(QCoreApplication::instance());
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, name, answer] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            auto* box = qobject_cast<QMessageBox*>(widget);
+            if (!box || !box->isVisible()) continue;
+            poll->stop();
+            poll->deleteLater();
+            Save(*box, name);
+            box->button(answer)->click();
+            return;
+        }
+    });
+    poll->start(20);
+}
+
+bool RunEnded(WindowFixture& f) {
+    return !f.state().SyncInProgress && f.form().lstTasksToDo.ListCount() == 0 &&
+           f.form().cmdRun.Visible();
+}
+
 }  // namespace
 
 class ScreenshotsTest : public QObject {
@@ -102,7 +148,93 @@ class ScreenshotsTest : public QObject {
 
   private slots:
     void EveryPageIsPicturedWithoutClippedCaptions();
+    void WhatWentWrongIsPictured();
+    void ProgressOfTwoLargeFilesIsPictured();
 };
+
+// A second run in which one pair stops (its remote folder emptied, as an unmounted share
+// looks), a copy fails (a folder stands under its name) and both sides edited a file: the
+// indicator with its tooltip, the closing line with the counts and the conflict line; then
+// the preview and its question.
+void ScreenshotsTest::WhatWentWrongIsPictured() {
+    WindowFixture f;
+    for (const char* folder : {"L/Logs", "R/Logs", "L/Triggers", "R/Triggers"})
+        test::MakeDirs(f / folder);
+    for (const char* name : {"L/Logs/monday.kvo", "L/Logs/tuesday.kvo", "L/Triggers/news.trg"})
+        test::WriteFile(f / name, name);
+    f.Settings("SleepTimeCopy=0\nLogToFile=1\n[Paths]\nLPLog=" + (f / "L/Logs") +
+               "\nRPLog=" + (f / "R/Logs") + "\nLTrigger=" + (f / "L/Triggers") +
+               "\nRTrigger=" + (f / "R/Triggers") + "\n");
+    QVERIFY(f.Start());
+    QWidget& window = f.window();
+    QTest::mouseClick(f.Find<QPushButton>("cmdRun"), Qt::LeftButton);
+    QVERIFY(WindowFixture::WaitFor([&] { return RunEnded(f); }, 30000));
+
+    std::filesystem::remove(f / "R/Logs/monday.kvo");
+    std::filesystem::remove(f / "R/Logs/tuesday.kvo");
+    test::WriteFile(f / "L/Triggers/weather.trg", "weather");
+    test::WriteFile(f / "L/Triggers/news.trg", "local edit");
+    test::SetMtime(f / "L/Triggers/news.trg", 1700000000);
+    test::WriteFile(f / "R/Triggers/news.trg", "remote edit");
+    test::SetMtime(f / "R/Triggers/news.trg", 1700000600);
+    QTest::mouseClick(f.Find<QPushButton>("cmdRun"), Qt::LeftButton);
+    // The scan is over once the click returns, and the queue waits for the timer: a file
+    // that goes now fails its task (the check before each task finds it changed).
+    std::filesystem::remove(f / "L/Triggers/weather.trg");
+    QVERIFY(WindowFixture::WaitFor([&] { return RunEnded(f); }, 30000));
+    const std::string status = f.form().lblStatus.Caption();
+    QVERIFY2(status.find("Finished File Sync: 1 Task Done, 1 Failed, 1 Pair Stopped, 1 Conflict") !=
+                 std::string::npos,
+             status.c_str());
+
+    QTest::mouseClick(f.Find<QPushButton>("cmdPage_0"), Qt::LeftButton);
+    auto* indicator = f.Find<QWidget>("imgPathLink_0");
+    QVERIFY(indicator->toolTip().contains(QStringLiteral("Remote Folder Is Empty")));
+    SaveWithToolTip(window, *indicator, "stopped_pair_tooltip");
+    QTest::mouseClick(f.Find<QPushButton>("cmdPage_2"), Qt::LeftButton);
+    Save(window, "run_summary_with_failure_and_conflict");
+    EXPECT_NO_CLIPPED_CAPTION(window);
+
+    test::WriteFile(f / "R/Logs/monday.kvo", "back");
+    SaveNextMessageBox("preview_question", QMessageBox::No);
+    QTest::mouseClick(f.Find<QPushButton>("cmdPreview"), Qt::LeftButton);
+    QVERIFY(f.form().lstCompletedTasks.Items().back().find("Preview Finished:") !=
+            std::string::npos);
+    Save(window, "preview_on_the_log_page");
+    QVERIFY(!std::filesystem::exists(f / "L/Logs/wednesday.kvo"));
+}
+
+// Two large files: the overall bar follows the bytes, and its label counts tasks and bytes
+// and tells the time left.
+void ScreenshotsTest::ProgressOfTwoLargeFilesIsPictured() {
+    WindowFixture f;
+    test::MakeDirs(f / "R");
+    for (const char* name : {"L/first.kvo", "L/second.kvo"})
+        test::WriteFile(f / name, std::string(64 * 1024 * 1024, 'x'));
+    // The slowest speed: a pause after every megabyte, so the copy takes a few seconds.
+    f.Settings("SleepTimeCopy=100\nLogToFile=1\n[Paths]\nLPLog=" + (f / "L") +
+               "\nRPLog=" + (f / "R") + "\n");
+    QVERIFY(f.Start());
+    QTest::mouseClick(f.Find<QPushButton>("cmdPage_2"), Qt::LeftButton);
+    // The copy runs inside a timer tick, so the picture is taken by a timer of its own,
+    // which fires while the copy lets the event loop run.
+    bool pictured = false;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        const std::string& label = f.form().lblPbOverall.Caption();
+        if (pictured || label.find("Task 2 of 2") == std::string::npos ||
+            label.find("left") == std::string::npos || f.form().pbTask.Value() < 30) {
+            return;
+        }
+        pictured = true;
+        Save(f.window(), "progress_two_large_files");
+        EXPECT_NO_CLIPPED_CAPTION(f.window());
+    });
+    watch.start(20);
+    QTest::mouseClick(f.Find<QPushButton>("cmdRun"), Qt::LeftButton);
+    QVERIFY(WindowFixture::WaitFor([&] { return RunEnded(f); }, 60000));
+    QVERIFY(pictured);
+}
 
 void ScreenshotsTest::EveryPageIsPicturedWithoutClippedCaptions() {
     WindowFixture f;
