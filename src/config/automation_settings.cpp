@@ -1,5 +1,6 @@
 #include "config/automation_settings.h"
 
+#include "platform/file_system.h"
 #include "platform/profile_file.h"
 #include "platform/settings_area.h"
 
@@ -27,6 +28,27 @@ std::optional<std::string> IniAutomationSettingsStore::Read(const std::string& a
                                                             const std::string& key) const {
     if (folder_.empty() || !IsPlainFileName(appTitle)) return std::nullopt;
     return platform::ReadProfileValue(folder_ + "/" + appTitle + ".ini", section, key);
+}
+
+bool IniAutomationSettingsStore::Holds(const std::string& appTitle) const {
+    if (folder_.empty() || !IsPlainFileName(appTitle)) return false;
+    return platform::ReadWholeFile(folder_ + "/" + EntryName(appTitle)).has_value();
+}
+
+std::string IniAutomationSettingsStore::EntryName(const std::string& appTitle) const {
+    return appTitle + ".ini";
+}
+
+bool SystemAutomationSettingsStore::Holds(const std::string& appTitle) const {
+    return platform::SettingsAreaHolds(appTitle);
+}
+
+std::string SystemAutomationSettingsStore::Place() const {
+    return platform::SettingsAreaName();
+}
+
+std::string SystemAutomationSettingsStore::EntryName(const std::string& appTitle) const {
+    return platform::SettingsAreaEntry(appTitle);
 }
 
 std::optional<std::string> SystemAutomationSettingsStore::Read(const std::string& appTitle,

@@ -24,6 +24,9 @@ class IniAutomationSettingsStore : public AutomationSettingsStore {
 
     std::optional<std::string> Read(const std::string& appTitle, const std::string& section,
                                     const std::string& key) const override;
+    bool Holds(const std::string& appTitle) const override;
+    std::string Place() const override { return folder_; }
+    std::string EntryName(const std::string& appTitle) const override;
 
   private:
     std::string folder_;
@@ -34,6 +37,9 @@ class SystemAutomationSettingsStore : public AutomationSettingsStore {
   public:
     std::optional<std::string> Read(const std::string& appTitle, const std::string& section,
                                     const std::string& key) const override;
+    bool Holds(const std::string& appTitle) const override;
+    std::string Place() const override;
+    std::string EntryName(const std::string& appTitle) const override;
 };
 
 }  // namespace vfs

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "config/settings_store.h"
+#include "engine/activity_log.h"
 #include "engine/pair_links.h"
 #include "form/folder_categories.h"
 
@@ -20,12 +21,16 @@ std::string SessionTitle(int16_t session) {
     return "Varnel" + std::to_string(session);
 }
 
-void ReloadFixedFolders(Context& ctx, const std::string& title) {
+bool Holds(const Context& ctx, const std::string& title) {
+    return ctx.ports.automationSettings != nullptr && ctx.ports.automationSettings->Holds(title);
+}
+
+void ReloadFixedFolders(Context& ctx, const std::string& title, bool defaultsApply) {
     for (const FolderCategory& category : kFolderCategories) {
+        const char* fallback = defaultsApply ? category.automationDefault : "";
         (ctx.form.*category.localBox)
-            .SetText(GetSpecifiedInit(ctx, title, "Paths", category.automationKey,
-                                      category.automationDefault)
-                         .ToText());
+            .SetText(
+                GetSpecifiedInit(ctx, title, "Paths", category.automationKey, fallback).ToText());
         (ctx.form.*category.remoteBox).SetText("");
     }
 }
@@ -65,15 +70,40 @@ void ClearUnusedAudioIndicators(Context& ctx) {
 
 }  // namespace
 
-void ReloadPaths(Context& ctx, int16_t session) {
-    ReloadFixedFolders(ctx, SessionTitle(session));
+bool ReloadPaths(Context& ctx, int16_t session, PathStyle style) {
+    const std::string title = SessionTitle(session);
+    const bool defaultsApply = style == PathStyle::Windows;
+    // Nothing to load from: the operator's paths are worth more than empty boxes.
+    if (!defaultsApply && !Holds(ctx, title) && !Holds(ctx, kAudioTitle)) return false;
+    ReloadFixedFolders(ctx, title, defaultsApply);
     ctx.form.lstLAudioPaths.Clear();
     ctx.form.lstRAudioPaths.Clear();
     ReloadAudioFolders(ctx);
     // Without any audio folder of the automation system, offer its usual one.
-    if (ctx.form.lstRAudioPaths.ListCount() == 0) AddUnpairedAudioRow(ctx, kDefaultAudioFolder);
+    if (defaultsApply && ctx.form.lstRAudioPaths.ListCount() == 0) {
+        AddUnpairedAudioRow(ctx, kDefaultAudioFolder);
+    }
     ClearUnusedAudioIndicators(ctx);
     ValidatePaths(ctx);
+    return true;
+}
+
+std::string NoAutomationSettingsText(const Context& ctx, int16_t session) {
+    const AutomationSettingsStore* store = ctx.ports.automationSettings;
+    const std::string title = SessionTitle(session);
+    const std::string place = store != nullptr ? store->Place() : std::string();
+    const auto entry = [store](const std::string& t) {
+        return store != nullptr ? store->EntryName(t) : t;
+    };
+    return "No Varnel settings found" + (place.empty() ? std::string() : " in " + place) + " (" +
+           entry(title) + ", " + entry(kAudioTitle) + "): the paths were left as they are";
+}
+
+void ReportNoAutomationSettings(Context& ctx, int16_t session, bool notice) {
+    const std::string text = NoAutomationSettingsText(ctx, session);
+    if (notice) ctx.ports.operatorNotice(text);
+    ctx.form.lblStatus.SetCaption(TimeStamp(ctx) + " - " + text);
+    LogLine(ctx, TimeStamp(ctx) + " - Settings " + text);
 }
 
 void cmdLoadPaths_Click(Context& ctx) {
@@ -83,7 +113,8 @@ void cmdLoadPaths_Click(Context& ctx) {
         "Are you sure you want to proceed?",
         MessageBoxButtons::YesNo);
     if (answer != MessageBoxAnswer::Yes) return;
-    ReloadPaths(ctx, ToInt16(IniValue(ctx.form.txtSession.Text()).Val()));
+    const int16_t session = ToInt16(IniValue(ctx.form.txtSession.Text()).Val());
+    if (!ReloadPaths(ctx, session)) ReportNoAutomationSettings(ctx, session, false);
 }
 
 }  // namespace vfs

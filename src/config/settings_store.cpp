@@ -208,12 +208,16 @@ void LoadAudioEntry(Context& ctx, int i) {
 }
 
 void LoadAudioRows(Context& ctx) {
+    ctx.state.AutomationSettingsMissing = false;
     if (ctx.state.FirstRun) {
-        ReloadPaths(ctx, ToInt16(IniValue(ctx.state.SessionSuffix).Val()));
-        for (int i = 0; i < ctx.state.MaxAudioPaths; ++i) {
-            ctx.form.imgLineLink[i].SetTag(kTagDisabled);
+        if (ReloadPaths(ctx, ToInt16(IniValue(ctx.state.SessionSuffix).Val()))) {
+            for (int i = 0; i < ctx.state.MaxAudioPaths; ++i) {
+                ctx.form.imgLineLink[i].SetTag(kTagDisabled);
+            }
+            return;
         }
-        return;
+        // Nothing to load: the rows stay as the settings file has them.
+        ctx.state.AutomationSettingsMissing = true;
     }
     for (int i = 0; i < ctx.state.MaxAudioPaths; ++i)
         LoadAudioEntry(ctx, i);

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "config/record_places.h"
+#include "config/reload_paths.h"
 #include "config/settings_store.h"
 #include "config/sync_settings.h"
 #include "engine/activity_log.h"
@@ -182,6 +183,9 @@ LoadResult FormLoad(Context& ctx, const std::string& argumentText, platform::Ins
     ValidatePaths(ctx);
     ctx.form.lblStatus.SetCaption("");
     ReportUnreadableSettings(ctx);
+    if (ctx.state.AutomationSettingsMissing) {
+        ReportNoAutomationSettings(ctx, ToInt16(IniValue(ctx.state.SessionSuffix).Val()), true);
+    }
     FillPriorityList(ctx);
     // A preview is one scan of every pair, then the end.
     ctx.state.SyncAndExit = commandLine.SyncAndExit || commandLine.Preview;

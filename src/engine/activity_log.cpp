@@ -10,15 +10,28 @@ namespace vfs {
 
 namespace {
 
-// Auto-scrolling keeps this many of the newest lines in view.
+// Auto-scrolling keeps this many of the newest lines in view, unless the list's view says
+// how many it shows in full: fonts and screens differ, and a newest line that is cut off
+// is not in view.
 constexpr std::size_t kCompletedLinesInView = 15;
+
+std::size_t CompletedLinesInView(const ListBox& list) {
+    return list.LinesInView() > 0 ? static_cast<std::size_t>(list.LinesInView())
+                                  : kCompletedLinesInView;
+}
+
+void ScrollToNewest(Context& ctx) {
+    ListBox& list = ctx.form.lstCompletedTasks;
+    const std::size_t inView = CompletedLinesInView(list);
+    if (ctx.form.chkAutoScroll.Checked() && list.ListCount() > inView) {
+        list.SetTopIndex(static_cast<int>(list.ListCount() - inView));
+    }
+}
 
 void TrimAndScroll(Context& ctx) {
     ListBox& list = ctx.form.lstCompletedTasks;
     if (static_cast<long>(list.ListCount()) > ctx.state.MaxCompletedTasks) list.RemoveFirst();
-    if (ctx.form.chkAutoScroll.Checked() && list.ListCount() > kCompletedLinesInView) {
-        list.SetTopIndex(static_cast<int>(list.ListCount() - kCompletedLinesInView));
-    }
+    ScrollToNewest(ctx);
 }
 
 }  // namespace
@@ -75,6 +88,18 @@ void WriteTaskLog(Context& ctx, const std::string& text) {
     // The day is taken now, so a run over midnight goes on in the next day's file.
     const std::string file = folder + "Task_Log_" + FormatLogDate(ctx.ports.now()) + ".txt";
     platform::AppendToFile(file, text + "\r\n");
+}
+
+void SetCompletedLinesInView(Context& ctx, int lines) {
+    ListBox& list = ctx.form.lstCompletedTasks;
+    const std::size_t before = CompletedLinesInView(list);
+    const bool newestWasInView =
+        static_cast<std::size_t>(list.TopIndex() < 0 ? 0 : list.TopIndex()) + before >=
+        list.ListCount();
+    list.SetLinesInView(lines);
+    // A reader who scrolled back keeps the place; a view that followed the newest line goes
+    // on following it.
+    if (newestWasInView) ScrollToNewest(ctx);
 }
 
 void LogLine(Context& ctx, const std::string& text) {

@@ -21,8 +21,12 @@ std::string FormatLogDate(const LocalDateTime& t);
 std::string TaskLogFolder(const Context& ctx);
 
 // The one way lines enter lstCompletedTasks: append, drop the oldest line when over
-// MaxCompletedTasks, keep the last 15 lines in view when auto-scrolling.
+// MaxCompletedTasks, keep the newest lines in view when auto-scrolling (as many as the
+// list's view shows in full, 15 without a view).
 void AddCompletedLine(Context& ctx, const std::string& text);
+// The completed list's view now shows this many lines in full (0: unknown). With Auto-Scroll
+// on, a list that showed its newest line is scrolled so it shows it still.
+void SetCompletedLinesInView(Context& ctx, int lines);
 // Appends one CR LF line to today's task log file; every failure is silent.
 void WriteTaskLog(Context& ctx, const std::string& text);
 // Both logs: the task log file when chkLogToFile is ticked, then the completed list.

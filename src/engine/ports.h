@@ -22,6 +22,12 @@ class AutomationSettingsStore {
     virtual ~AutomationSettingsStore() = default;
     virtual std::optional<std::string> Read(const std::string& appTitle, const std::string& section,
                                             const std::string& key) const = 0;
+    // Whether anything is kept under the title at all (its file, its key).
+    virtual bool Holds(const std::string& appTitle) const = 0;
+    // Where the settings are looked for and a title's entry there, as the operator would
+    // look for them: a folder and "<title>.ini", or a registry key and the title.
+    virtual std::string Place() const = 0;
+    virtual std::string EntryName(const std::string& appTitle) const = 0;
 };
 
 struct Ports {

@@ -101,6 +101,8 @@ struct ProgramState {
     int32_t FileDateTolerance = 8;  // seconds
     // Values of the settings file that could not be read; they are written back as typed.
     std::vector<UnreadableSetting> UnreadableSettings;
+    // The first start found none of the automation system's settings to load the paths from.
+    bool AutomationSettingsMissing = false;
 
     // Outcome of the runs so far, for the headless program's exit status: a task failed,
     // or an enabled, configured pair was unreachable or stopped because one side was empty.

@@ -207,6 +207,10 @@ class ListBox : public Control {
     // First visible row.
     int TopIndex() const { return topIndex_; }
     void SetTopIndex(int i) { Set(topIndex_, i); }
+    // How many rows the list's view shows in full; 0 while no view has said (headless), so
+    // whoever scrolls the list keeps to its own count then.
+    int LinesInView() const { return linesInView_; }
+    void SetLinesInView(int n) { linesInView_ = n < 0 ? 0 : n; }
     // Text of the selected item, empty when none.
     std::string Text() const;
     // Layout value in twips, for lists that the core moves.
@@ -228,6 +232,7 @@ class ListBox : public Control {
     const RowComposer* composer_ = nullptr;
     int listIndex_ = -1;
     int topIndex_ = 0;
+    int linesInView_ = 0;
     int top_ = 0;
 
     void TellRows(RowChange change, std::size_t first, std::size_t count, bool done) const {

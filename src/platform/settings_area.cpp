@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "platform/file_system.h"
 #include "platform/profile_file.h"
 
 namespace vfs::platform {
@@ -52,6 +53,21 @@ std::optional<std::string> ReadSettingsAreaFile(const std::string& folder,
 std::string SettingsAreaFolder() {
     std::string config = ConfigFolder();
     return config.empty() ? std::string() : config + "/automation-settings";
+}
+
+bool SettingsAreaHolds(const std::string& appTitle) {
+    const std::string folder = SettingsAreaFolder();
+    if (folder.empty() || !IsPlainFileName(appTitle)) return false;
+    return ReadWholeFile(folder + "/" + appTitle + ".ini").has_value();
+}
+
+std::string SettingsAreaName() {
+    const std::string folder = SettingsAreaFolder();
+    return folder.empty() ? std::string("$XDG_CONFIG_HOME/automation-settings") : folder;
+}
+
+std::string SettingsAreaEntry(const std::string& appTitle) {
+    return appTitle + ".ini";
 }
 
 std::optional<std::string> ReadSettingsArea(const std::string& appTitle, const std::string& section,

@@ -15,6 +15,13 @@ namespace vfs::platform {
 // "/automation-settings". Empty where the area is no folder (Windows) or no home is known.
 std::string SettingsAreaFolder();
 
+// Whether the area keeps anything under the title: its readable file, or its key.
+bool SettingsAreaHolds(const std::string& appTitle);
+// The area and a title's entry in it, as the operator finds them: the folder and
+// "<title>.ini"; on Windows the registry key and the title.
+std::string SettingsAreaName();
+std::string SettingsAreaEntry(const std::string& appTitle);
+
 // The value of a key; nothing when the title, section or key is missing or the title would
 // name anything but one entry of the area.
 std::optional<std::string> ReadSettingsArea(const std::string& appTitle, const std::string& section,

@@ -22,6 +22,25 @@ std::string SettingsAreaFolder() {
     return {};
 }
 
+bool SettingsAreaHolds(const std::string& appTitle) {
+    if (!IsPlainKeyName(appTitle)) return false;
+    const std::wstring path = kAreaKey + Wide(appTitle);
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        return false;
+    }
+    RegCloseKey(key);
+    return true;
+}
+
+std::string SettingsAreaName() {
+    return "HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings";
+}
+
+std::string SettingsAreaEntry(const std::string& appTitle) {
+    return appTitle;
+}
+
 std::optional<std::string> ReadSettingsArea(const std::string& appTitle, const std::string& section,
                                             const std::string& key) {
     if (!IsPlainKeyName(appTitle) || !IsPlainKeyName(section) || key.empty()) return std::nullopt;

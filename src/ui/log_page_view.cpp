@@ -1,7 +1,9 @@
 // The activity-log page: the queue of tasks still to do, the completed lines, and the
 // choices of the log; and the hidden page of template pictures.
+#include <QEvent>
 #include <QFontDatabase>
 
+#include "engine/activity_log.h"
 #include "engine/log_page.h"
 #include "engine/pair_links.h"
 #include "ui/pages.h"
@@ -9,6 +11,50 @@
 #include "ui/twips.h"
 
 namespace vfs::ui {
+
+namespace {
+
+// Rows the list shows from top to bottom without cutting one off; 0 while the list is not on
+// screen or has no row to measure. Qt's own per-row scrolling stops at the same count.
+int FullRowsInView(const QListView* view) {
+    if (!view->isVisible() || view->model()->rowCount() == 0) return 0;
+    const int rowHeight = view->sizeHintForRow(0) + 2 * view->spacing();
+    if (rowHeight <= 0) return 0;
+    return view->viewport()->height() / rowHeight;
+}
+
+// Tells the completed list how many of its lines are in view, whenever that may change: the
+// list is shown, resized (a scroll bar comes or goes), gets another font, or gets its first
+// row to measure.
+class LinesInViewReporter : public QObject {
+  public:
+    LinesInViewReporter(Context& ctx, QListView* view) : QObject(view), ctx_(ctx), view_(view) {
+        view->installEventFilter(this);
+        view->viewport()->installEventFilter(this);
+        connect(view->model(), &QAbstractItemModel::rowsInserted, this, [this] { Report(); });
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        const QEvent::Type type = event->type();
+        if (type == QEvent::Show || type == QEvent::Resize || type == QEvent::FontChange) {
+            Report();
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+  private:
+    void Report() {
+        const int lines = FullRowsInView(view_);
+        if (lines > 0 && lines != ctx_.form.lstCompletedTasks.LinesInView()) {
+            SetCompletedLinesInView(ctx_, lines);
+        }
+    }
+
+    Context& ctx_;
+    QListView* view_;
+};
+
+}  // namespace
 
 QFont ListFont() {
     QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
@@ -26,6 +72,7 @@ void BuildLogPage(Context& ctx, FormBinding& bind, QWidget* page) {
                                 {}, [&ctx] { lstCompletedTasks_DblClick(ctx); });
     for (QListView* list : {tasks, done})
         list->setFont(ListFont());
+    new LinesInViewReporter(ctx, done);
     bind.Check(form.chkLogToFile, page, TwipsRect(120, 5130, 9600, 270), {});
     bind.Check(form.chkAutoScroll, page, TwipsRect(120, 5460, 1500, 270), {});
     auto* maxItems = new QLabel(QStringLiteral("Maximum Log Items"), page);

@@ -29,6 +29,11 @@ class RecordingStore : public AutomationSettingsStore {
         titles.push_back(title);
         return files_.Read(title, section, key);
     }
+    bool Holds(const std::string& title) const override { return files_.Holds(title); }
+    std::string Place() const override { return files_.Place(); }
+    std::string EntryName(const std::string& title) const override {
+        return files_.EntryName(title);
+    }
 
   private:
     IniAutomationSettingsStore files_;
@@ -53,9 +58,10 @@ class ReloadPathsTest : public ::testing::Test {
     }
 };
 
-TEST_F(ReloadPathsTest, WithoutStoredSettingsTheDefaultsFillTheLocalSide) {
+// The automation system's defaults are folders of a Windows installation.
+TEST_F(ReloadPathsTest, WithoutStoredSettingsOnWindowsTheDefaultsFillTheLocalSide) {
     FillAllPaths();
-    ReloadPaths(app.ctx, 0);
+    EXPECT_TRUE(ReloadPaths(app.ctx, 0, PathStyle::Windows));
 
     const char* expected[] = {"C:\\KVO32\\Logs", "C:\\KVO32\\Text", "C:\\KVO32\\Video", "C:\\KVO32",
                               "C:\\KVO32",       "C:\\KVO32",       "C:\\KVO32"};
@@ -75,11 +81,57 @@ TEST_F(ReloadPathsTest, WithoutStoredSettingsTheDefaultsFillTheLocalSide) {
     EXPECT_EQ(app.debugLines.size(), 7u + 16u);
 }
 
+// Elsewhere nothing is loaded without them: every path stays, and the button says why.
+TEST_F(ReloadPathsTest, WithoutStoredSettingsOnLinuxNothingChangesAndTheButtonSaysSo) {
+    FillAllPaths();
+    EXPECT_FALSE(ReloadPaths(app.ctx, 0, PathStyle::Posix));
+    EXPECT_EQ(app.form.txtLPLog.Text(), "/old/local");
+    EXPECT_EQ(app.form.txtRPLog.Text(), "/old/remote");
+    EXPECT_EQ(app.form.lstRAudioPaths.Items(), std::vector<std::string>{"/old/remote audio"});
+    EXPECT_TRUE(store.titles.empty());
+    EXPECT_EQ(NoAutomationSettingsText(app.ctx, 4),
+              "No Varnel settings found in " + automation.path() +
+                  " (Varnel4.ini, KVO.ini): the paths were left as they are");
+
+    if (kNativeStyle == PathStyle::Windows) return;  // the button fills in the defaults there
+    app.ports.messageBox = [](const std::string&, const std::string&, MessageBoxButtons) {
+        return MessageBoxAnswer::Yes;
+    };
+    cmdLoadPaths_Click(app.ctx);
+    EXPECT_EQ(app.form.txtRPLog.Text(), "/old/remote");
+    const std::string said = "No Varnel settings found in " + automation.path() +
+                             " (Varnel.ini, KVO.ini): the paths were left as they are";
+    EXPECT_EQ(app.form.lblStatus.Caption().substr(8), " - " + said);
+    ASSERT_EQ(app.form.lstCompletedTasks.ListCount(), 1u);
+    EXPECT_EQ(app.form.lstCompletedTasks.Item(0).substr(8), " - Settings " + said);
+}
+
+// One of the two files is enough; a key it lacks leaves its box empty, never a C:\ folder.
+TEST_F(ReloadPathsTest, OnLinuxEitherFileIsLoadedWithoutTheWindowsDefaults) {
+    FillAllPaths();
+    WriteFile(automation / "KVO.ini", "[AudioFilePaths]\nAudioPath0=/srv/audio\n");
+    EXPECT_TRUE(ReloadPaths(app.ctx, 0, PathStyle::Posix));
+    for (int c = 0; c < kCategoryCount; ++c) {
+        EXPECT_EQ(app.form.LocalPathBox(c).Text(), "") << c;
+        EXPECT_EQ(app.form.RemotePathBox(c).Text(), "") << c;
+    }
+    EXPECT_EQ(app.form.lstLAudioPaths.Items(), std::vector<std::string>{"/srv/audio"});
+
+    std::remove((automation / "KVO.ini").c_str());
+    app.form.lstLAudioPaths.Clear();
+    app.form.lstRAudioPaths.Clear();
+    WriteFile(automation / "Varnel.ini", "[Paths]\nProgramLogPath=/srv/logs\n");
+    EXPECT_TRUE(ReloadPaths(app.ctx, 0, PathStyle::Posix));
+    EXPECT_EQ(app.form.txtLPLog.Text(), "/srv/logs");
+    EXPECT_EQ(app.form.lstLAudioPaths.ListCount(), 0u) << "no C:\\KVO32\\Audio row";
+}
+
 TEST_F(ReloadPathsTest, TheSessionChoosesTheTitleOfTheFixedFolders) {
     struct Case {
         int16_t session;
         const char* title;
     };
+    WriteFile(automation / "KVO.ini", "[AudioFilePaths]\n");
     for (Case c : {Case{3, "Varnel3"}, Case{2, "Varnel2"}, Case{9, "Varnel9"}, Case{0, "Varnel"},
                    Case{1, "Varnel"}, Case{10, "Varnel"}, Case{-4, "Varnel"}}) {
         store.titles.clear();
@@ -106,7 +158,9 @@ TEST_F(ReloadPathsTest, ReadsTheAutomationSystemsFilesWithGapsInTheAudioList) {
     ReloadPaths(app.ctx, 2);
 
     EXPECT_EQ(app.form.txtLPLog.Text(), logs);
-    EXPECT_EQ(app.form.txtLText.Text(), "C:\\KVO32\\Text");
+    // A key the file lacks: the usual folder on Windows, nothing elsewhere.
+    EXPECT_EQ(app.form.txtLText.Text(),
+              kNativeStyle == PathStyle::Windows ? "C:\\KVO32\\Text" : "");
     // Entries 0, 2 and 3..15 (not 16 and 17), whatever MaxAudioPaths says.
     const auto& local = app.form.lstLAudioPaths;
     ASSERT_EQ(local.ListCount(), 15u);
@@ -140,6 +194,7 @@ TEST_F(ReloadPathsTest, TheButtonReloadsOnlyOnYes) {
     EXPECT_TRUE(store.titles.empty());
 
     answer = MessageBoxAnswer::Yes;
+    WriteFile(automation / "KVO.ini", "[AudioFilePaths]\n");
     struct Case {
         const char* session;
         const char* title;

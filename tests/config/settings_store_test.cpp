@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "config/sync_settings.h"
+#include "engine/file_helpers.h"
 #include "engine/pair_links.h"
 #include "engine/state_files.h"
 #include "form/speed_levels.h"
@@ -76,6 +77,12 @@ class MapStore : public AutomationSettingsStore {
         if (it == values.end()) return std::nullopt;
         return it->second;
     }
+    bool Holds(const std::string& title) const override {
+        auto it = values.lower_bound(title + "/");
+        return it != values.end() && it->first.rfind(title + "/", 0) == 0;
+    }
+    std::string Place() const override { return "the map"; }
+    std::string EntryName(const std::string& title) const override { return title; }
 };
 
 class SettingsStoreTest : public ::testing::Test {
@@ -165,13 +172,21 @@ TEST_F(SettingsStoreTest, AFreshInstallationStartsWithTheDefaultsAndReloadsPaths
     EXPECT_EQ(s.LastSyncTime, -1);
     EXPECT_TRUE(prompts.empty());
 
-    // First run: the paths come from the automation system (its defaults here), and every
-    // audio row starts switched off.
+    // First run: the paths come from the automation system (its defaults on Windows), and
+    // every audio row starts switched off. Elsewhere, with no settings of it, the paths stay
+    // as the file has them and start-up says why.
     EXPECT_TRUE(s.FirstRun);
-    EXPECT_EQ(app.form.txtLPLog.Text(), "C:\\KVO32\\Logs");
-    ASSERT_EQ(app.form.lstLAudioPaths.ListCount(), 1u);
-    for (int i = 0; i < 30; ++i)
-        EXPECT_EQ(app.form.imgLineLink[i].Tag(), "0") << i;
+    if (kNativeStyle == PathStyle::Windows) {
+        EXPECT_EQ(app.form.txtLPLog.Text(), "C:\\KVO32\\Logs");
+        ASSERT_EQ(app.form.lstLAudioPaths.ListCount(), 1u);
+        for (int i = 0; i < 30; ++i)
+            EXPECT_EQ(app.form.imgLineLink[i].Tag(), "0") << i;
+        EXPECT_FALSE(s.AutomationSettingsMissing);
+    } else {
+        EXPECT_EQ(app.form.txtLPLog.Text(), "");
+        EXPECT_EQ(app.form.lstLAudioPaths.ListCount(), 0u);
+        EXPECT_TRUE(s.AutomationSettingsMissing);
+    }
 
     // Both markers are in the file at once.
     EXPECT_EQ(Stored("Settings", "FirstRun"), "False");

@@ -164,5 +164,36 @@ TEST(ToolE2E, UnreadableSettingsAreNamedAndKeptAsTyped) {
     EXPECT_TRUE(Contains(saved, "EnableFileBackup=True")) << saved;
 }
 
+// A first start on a Linux machine without the automation system's settings: the local paths
+// stay empty instead of taking Windows folders, and the operator reads why, in every log.
+TEST(ToolE2E, AFirstStartWithoutAutomationSettingsLeavesThePathsAndSaysWhy) {
+    ProgramFolder pf;
+    test::WriteFile(pf.Prog() + "/VarnelFileSync.ini", "[Settings]\nLogToFile=1\n");
+    RunResult r = pf.Run(kSyncAndExit);
+    EXPECT_EQ(r.status, 0) << r.err;
+    const std::string said = "No Varnel settings found in " + (pf / "cfg/automation-settings") +
+                             " (Varnel.ini, KVO.ini): the paths were left as they are";
+    EXPECT_TRUE(Contains(r.err, said + "\n")) << r.err;
+    EXPECT_TRUE(Contains(r.out, " - Settings " + said + "\n")) << r.out;
+    EXPECT_TRUE(Contains(pf.TaskLog(), " - Settings " + said + "\r\n")) << pf.TaskLog();
+    const std::string saved = pf.SettingsText();
+    EXPECT_TRUE(Contains(saved, "FirstRun=False")) << saved;
+    const std::size_t key = saved.find("LPLog=");
+    ASSERT_NE(key, std::string::npos) << saved;
+    EXPECT_TRUE(saved[key + 6] == '\r' || saved[key + 6] == '\n') << saved;
+    EXPECT_FALSE(Contains(saved, "C:\\")) << saved;
+
+    // With the automation system's files in place, a first start loads its folders.
+    ProgramFolder other;
+    test::MakeDirs(other / "cfg/automation-settings");
+    test::WriteFile(other / "cfg/automation-settings/Varnel.ini",
+                    "[Paths]\nProgramLogPath=" + (other / "logs") + "\n");
+    r = other.Run(kSyncAndExit);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_FALSE(Contains(r.err, "No Varnel settings")) << r.err;
+    EXPECT_TRUE(Contains(other.SettingsText(), "LPLog=" + (other / "logs")))
+        << other.SettingsText();
+}
+
 }  // namespace
 }  // namespace vfs::e2e

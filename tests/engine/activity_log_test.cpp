@@ -61,6 +61,32 @@ TEST(ActivityLogTest, AutoScrollKeepsTheLast15LinesInView) {
     EXPECT_EQ(app.form.lstCompletedTasks.TopIndex(), 25);
 }
 
+// The window's list tells how many lines it shows in full; a list that followed the newest
+// line goes on following it, a list scrolled back stays where the reader put it.
+TEST(ActivityLogTest, AutoScrollKeepsToTheLinesTheViewShows) {
+    test::TestApp app;
+    ListBox& list = app.form.lstCompletedTasks;
+    app.form.chkAutoScroll.SetValue(1);
+    AddLines(app, 40);
+    ASSERT_EQ(list.TopIndex(), 25);
+    SetCompletedLinesInView(app.ctx, 14);
+    EXPECT_EQ(list.TopIndex(), 26);
+    AddLines(app, 1);
+    EXPECT_EQ(list.TopIndex(), 27);
+    SetCompletedLinesInView(app.ctx, 20);
+    EXPECT_EQ(list.TopIndex(), 21);
+
+    list.SetTopIndex(3);
+    SetCompletedLinesInView(app.ctx, 10);
+    EXPECT_EQ(list.TopIndex(), 3);
+    AddLines(app, 1);
+    EXPECT_EQ(list.TopIndex(), 32) << "a new line scrolls as before";
+
+    app.form.chkAutoScroll.SetValue(0);
+    SetCompletedLinesInView(app.ctx, 5);
+    EXPECT_EQ(list.TopIndex(), 32);
+}
+
 TEST(ActivityLogTest, TaskLogFileIsTheDayOfWritingSharedBySessions) {
     test::TempDir dir;
     test::TestApp first(dir.path());

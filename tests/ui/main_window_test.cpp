@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include "engine/activity_log.h"
+#include "ui/pages.h"
 #include "ui/ui_test_support.h"
 
 namespace vfs::uitest {
@@ -292,27 +293,53 @@ void MainWindowTest::LogPageScrollsShowsALineInFullAndClears() {
     f.Settings("AutoScroll=1\n");
     QVERIFY(f.Start());
     Click(f.Find<QPushButton>("cmdPage_2"));
-    for (int i = 0; i < 40; ++i)
-        AddCompletedLine(f.ctx(), "12:00:00 - line " + std::to_string(i));
     auto* done = f.Find<QListView>("lstCompletedTasks");
-    QCoreApplication::processEvents();  // the view lays out its rows
+    // Whatever the font makes of a row, the newest line is in view in full, and the model's
+    // first visible line is the view's.
+    const auto newestInFull = [&] {
+        QCoreApplication::processEvents();  // the view lays out its rows
+        const int last = done->model()->rowCount() - 1;
+        const QRect row = done->visualRect(done->model()->index(last, 0));
+        QVERIFY2(done->viewport()->rect().contains(row), qPrintable(QString::number(last)));
+        QCOMPARE(f.form().lstCompletedTasks.TopIndex(), done->verticalScrollBar()->value());
+    };
+    int added = 0;
+    const auto addLines = [&](int count) {
+        for (int i = 0; i < count; ++i, ++added)
+            AddCompletedLine(f.ctx(), "12:00:00 - line " + std::to_string(added));
+    };
+    // A first line wider than the list brings the horizontal scroll bar, which takes a line.
+    AddCompletedLine(f.ctx(), "12:00:00 - " + std::string(400, 'w'));
+    addLines(39);
     QCOMPARE(done->model()->rowCount(), 40);
-    // The model puts line 25 at the top so the last fifteen lines are in view; the view is a
-    // little taller than fifteen lines, so it stops at its end, one line earlier.
+    newestInFull();
     QVERIFY(done->verticalScrollBar()->maximum() > 0);
-    QCOMPARE(done->verticalScrollBar()->value(), done->verticalScrollBar()->maximum());
-    QCOMPARE(f.form().lstCompletedTasks.TopIndex(), 25);
+    // At the log's limit every line in drops the oldest, the wide one first: the view's range
+    // stays, the horizontal scroll bar goes.
+    f.state().MaxCompletedTasks = 40;
+    addLines(3);
+    newestInFull();
+    // A larger font shows fewer lines.
+    QFont large = done->font();
+    large.setPixelSize(19);
+    done->setFont(large);
+    addLines(1);
+    newestInFull();
+    f.state().MaxCompletedTasks = 500;
+    done->setFont(ui::ListFont());
+    addLines(2);
+    newestInFull();
 
     QTest::keyClick(f.Find<QComboBox>("cboMaxLogItems"), Qt::Key_Down);
     QCOMPARE(f.state().MaxCompletedTasks, 1000);
 
-    const QRect row = done->visualRect(done->model()->index(30, 0));
+    const QRect row = done->visualRect(done->model()->index(done->model()->rowCount() - 2, 0));
     QTest::mouseClick(done->viewport(), Qt::LeftButton, {}, row.center());
     QTest::mouseDClick(done->viewport(), Qt::LeftButton, {}, row.center());
     auto* prompt = f.window().findChild<QDialog*>(QStringLiteral("frmUserPrompt"));
     QVERIFY(prompt->isVisible());
     QCOMPARE(prompt->findChild<QLabel*>(QStringLiteral("lblMessage"))->text(),
-             QStringLiteral("12:00:00 - line 30"));
+             QStringLiteral("12:00:00 - line 43"));
     Click(prompt->findChild<QPushButton*>(QStringLiteral("btnOK")));
     QVERIFY(!prompt->isVisible());
     QVERIFY(!f.state().PromptOpen);
