@@ -803,8 +803,7 @@ class PairScan {
     std::string ConflictNote(const PlannedTask& task) const {
         const char* older = task.firstIsRemote ? "local" : "remote";
         const std::string& replaced = task.firstIsRemote ? local_ : remote_;
-        std::string root = ctx_.form.txtBackupDir.Text();
-        if (!root.empty() && root.back() != kSep) root += kSep;
+        const std::string root = WithTrailingSeparator(ctx_.form.txtBackupDir.Text());
         const std::string folder = BackupFolderFor(root, replaced, cat_, ctx_.state.BackupType);
         if (!ctx_.form.chkEnableFileBackup.Checked() || !ctx_.state.BackupPathIsValid ||
             folder.empty()) {
@@ -942,10 +941,7 @@ class PairScan {
     // A pair whose folders are both configured but cannot be scanned is a failed pair, and
     // its line a problem to report; one the operator never set up is neither.
     void ReportUnreachable(const std::string& line) {
-        if (local_.empty() || remote_.empty()) return LogLine(ctx_, line);
-        ctx_.state.RunHadFailure = true;
-        LogProblem(ctx_, line);
-        NotePairUnreachable(ctx_, cat_, kUnreachableAdvice);
+        ReportUnreachablePair(ctx_, cat_, line, !local_.empty() && !remote_.empty());
     }
 
     void ShowComparing(std::size_t i, const std::string& folder, std::string_view name) {

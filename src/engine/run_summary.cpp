@@ -31,6 +31,18 @@ void NotePairUnreachable(Context& ctx, const std::string& category, const std::s
     ctx.state.PairTroubles[category] = advice;
 }
 
+std::string ReportUnreachablePair(Context& ctx, const std::string& category,
+                                  const std::string& line, bool configured) {
+    if (!configured) {
+        LogLine(ctx, line);
+        return {};
+    }
+    ctx.state.RunHadFailure = true;
+    LogProblem(ctx, line);
+    NotePairUnreachable(ctx, category, kUnreachableAdvice);
+    return kUnreachableAdvice;
+}
+
 void ForgetPairTrouble(Context& ctx, const std::string& category) {
     ctx.state.PairTroubles.erase(category);
 }

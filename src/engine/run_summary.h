@@ -20,6 +20,11 @@ void StartRunTally(Context& ctx);
 // keeps the error look, with `advice` in its tooltip, until it scans well again.
 void NotePairStopped(Context& ctx, const std::string& category, const std::string& advice);
 void NotePairUnreachable(Context& ctx, const std::string& category, const std::string& advice);
+// A pair whose folders could not be reached: logged, and where both of its paths were given
+// (`configured`) a failed run, a problem line and an unreachable pair; a pair the operator
+// never set up is neither. Answers the indicator's tooltip.
+std::string ReportUnreachablePair(Context& ctx, const std::string& category,
+                                  const std::string& line, bool configured);
 // A pair is about to be scanned: what its last scan found no longer counts.
 void ForgetPairTrouble(Context& ctx, const std::string& category);
 // What the pair's indicator says while its last scan stopped; empty for a healthy pair.

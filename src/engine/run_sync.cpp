@@ -110,14 +110,8 @@ void SkipUnreachable(Context& ctx, Picture& indicator, const std::string& catego
                      const std::string& remote) {
     const std::string line =
         TimeStamp(ctx) + " - Scan    Skipping " + messageName + ": Path Unreachable or Invalid";
-    if (!IsChosenEntry(local) || !IsChosenEntry(remote)) {
-        indicator.SetToolTip("");
-        return LogLine(ctx, line);
-    }
-    ctx.state.RunHadFailure = true;
-    LogProblem(ctx, line);
-    NotePairUnreachable(ctx, category, kUnreachableAdvice);
-    indicator.SetToolTip(kUnreachableAdvice);
+    indicator.SetToolTip(
+        ReportUnreachablePair(ctx, category, line, IsChosenEntry(local) && IsChosenEntry(remote)));
 }
 
 // The indicator after the pair's scan: the error picture while the scan stopped, with why in
